@@ -1,0 +1,200 @@
+#include "link_selection.h"
+
+#include "app/link_dialogs.h"
+#include "app/main_window.h"
+
+namespace zov::app {
+namespace {
+
+const char* const kPortItems[] = {"mnu_comm1", "mnu_comm2", "mnu_userComm", "mnu_ethernet",
+                                  "mnu_USB"};
+const QString kInvalidPort = QStringLiteral("Invalid Comm Port!");
+const QString kSettingPrefix = QStringLiteral("Comm Port Setting:  ");
+const QString kPortPrefix = QStringLiteral("Comm Port:  ");
+
+}  // namespace
+
+LinkSelection::LinkSelection(MainWindow& window) : QObject(&window), window_(window) {}
+
+void LinkSelection::attach(QMenu& portsMenu) {
+    ports_ = &portsMenu;
+    const auto bind = [this](const char* name, void (LinkSelection::*handler)()) {
+        connect(window_.menuItem(QLatin1String(name)), &QAction::triggered, this,
+                [this, handler] { (this->*handler)(); });
+    };
+    bind("mnu_comm1", &LinkSelection::mnu_comm1_Click);
+    bind("mnu_comm2", &LinkSelection::mnu_comm2_Click);
+    bind("mnu_userComm", &LinkSelection::mnu_userComm_Click);
+    bind("mnu_ethernet", &LinkSelection::mnu_ethernet_Click);
+    bind("mnu_USB", &LinkSelection::mnu_USB_Click);
+}
+
+void LinkSelection::useSimulatedSupply(const QString& device, const QString& host, quint16 port) {
+    simulatedDevice_ = device;
+    RemoteHostDialog& dialog = remoteHost();
+    dialog.txtHost()->setText(host);
+    dialog.txtPortNumber()->setText(QString::number(port));
+    dialog.rememberTexts();
+    window_.exchange().setRemote(host, port);
+}
+
+RemoteHostDialog& LinkSelection::remoteHost() {
+    if (!remoteHost_) {
+        remoteHost_ = new RemoteHostDialog(&window_);
+        connect(remoteHost_, &RemoteHostDialog::confirmed, this,
+                [this](const QString& host, const QString& portText) {
+                    window_.statusBar1().setPanelText(2, QStringLiteral("IP: ") + portText);
+                    window_.exchange().setRemote(host,
+                                                 static_cast<quint16>(portText.trimmed().toUInt()));
+                });
+        connect(remoteHost_, &RemoteHostDialog::invalidPort, this,
+                [this] { window_.prompter().message(QStringLiteral("Invalid Port Number!")); });
+    }
+    return *remoteHost_;
+}
+
+void LinkSelection::setCheckMark(const char* itemName) {
+    for (const char* name : kPortItems) {
+        window_.menuItem(QLatin1String(name))->setChecked(qstrcmp(name, itemName) == 0);
+    }
+}
+
+void LinkSelection::showGuiBaudRate() {
+    BaudRateDialog dialog(BaudRateDialog::guiTexts(), &window_);
+    connect(dialog.button(), &QPushButton::clicked, &dialog, [this, &dialog] {
+        SerialLink& serial = window_.exchange().serial();
+        serial.setSettings(dialog.Bitslist()->currentText() + QStringLiteral(",n,8,1"));
+        window_.statusBar1().setPanelText(1, kSettingPrefix + serial.settings());
+        dialog.accept();
+    });
+    window_.modalRunner().run(dialog);
+}
+
+bool LinkSelection::reopenSerial(const QString& entry) {
+    SerialLink& serial = window_.exchange().serial();
+    serial.close();
+    const auto device = serialDeviceFor(entry);
+    if (!device) {
+        return false;
+    }
+    serial.setDevice(simulatedDevice_.isEmpty() ? *device : simulatedDevice_);
+    if (!serial.open()) {
+        serial.close();
+        return false;
+    }
+    return true;
+}
+
+void LinkSelection::announceSerial() {
+    StatusBar& bar = window_.statusBar1();
+    bar.setPanelText(1, kSettingPrefix + window_.exchange().serial().settings());
+    bar.setPanelText(2, kPortPrefix + window_.state().CommPortNum);
+}
+
+void LinkSelection::followUp(bool requestStatus) {
+    const MainWindow::Hooks& hooks = window_.hooks();
+    if (requestStatus && hooks.requestStatus) {
+        hooks.requestStatus();
+    }
+    if (hooks.startAutoUpdate) {
+        hooks.startAutoUpdate();
+    }
+}
+
+void LinkSelection::chooseNumberedPort(const char* itemName, const QString& number,
+                                       bool requestStatus) {
+    CommandExchange& exchange = window_.exchange();
+    exchange.tmr_RCVTIMER().stop();
+    setCheckMark(itemName);
+    showGuiBaudRate();
+    window_.state().CommPortNum = number;
+    if (!reopenSerial(number)) {
+        window_.prompter().message(kInvalidPort);
+        return;
+    }
+    announceSerial();
+    window_.state().portType = QStringLiteral("comm") + number;
+    exchange.tmr_RCVTIMER().start();
+    exchange.setNetPollEnabled(false);
+    followUp(requestStatus);
+}
+
+void LinkSelection::mnu_comm1_Click() {
+    chooseNumberedPort("mnu_comm1", QStringLiteral("1"), false);
+}
+
+void LinkSelection::mnu_comm2_Click() {
+    chooseNumberedPort("mnu_comm2", QStringLiteral("2"), true);
+}
+
+void LinkSelection::mnu_userComm_Click() {
+    CommandExchange& exchange = window_.exchange();
+    exchange.tmr_RCVTIMER().stop();
+    setCheckMark("mnu_userComm");
+    const QString entry =
+        window_.prompter().input(QStringLiteral("Enter your Comm Port Number")).value_or(QString());
+    showGuiBaudRate();
+    window_.state().CommPortNum = entry;
+    if (!reopenSerial(entry)) {
+        window_.prompter().message(kInvalidPort);
+        return;
+    }
+    announceSerial();
+    window_.state().portType = QStringLiteral("comm1");
+    exchange.tmr_RCVTIMER().start();
+    exchange.setNetPollEnabled(false);
+}
+
+void LinkSelection::mnu_USB_Click() {
+    CommandExchange& exchange = window_.exchange();
+    setCheckMark("mnu_USB");
+    window_.statusBar1().setPanelText(1, QStringLiteral("USB Comms"));
+    window_.state().portType = QStringLiteral("USB");
+    UsbWindow usb(&window_);
+    window_.modalRunner().run(usb);
+    if (usb.result() != QDialog::Accepted) {
+        return;  // closed without DONE: the port stays as it was
+    }
+    const QString portNumber = usb.USBPORTNUM();
+    window_.statusBar1().setPanelText(2, kPortPrefix + portNumber);
+    if (!reopenSerial(portNumber)) {
+        window_.prompter().message(kInvalidPort);
+        return;
+    }
+    exchange.tmr_RCVTIMER().start();
+    exchange.setNetPollEnabled(false);
+    followUp(true);
+}
+
+void LinkSelection::mnu_ethernet_Click() {
+    CommandExchange& exchange = window_.exchange();
+    RemoteHostDialog& dialog = remoteHost();
+    dialog.rememberTexts();
+    window_.modalRunner().run(dialog);
+    setCheckMark("mnu_ethernet");
+    exchange.tmr_RCVTIMER().stop();
+    exchange.setNetPollEnabled(false);
+    window_.statusBar1().setPanelText(1, QStringLiteral("Ethernet Comms"));
+    window_.state().portType = QStringLiteral("ethernet");
+    exchange.connectTcpAndWait();
+    exchange.setNetPollEnabled(true);
+    followUp(true);
+}
+
+void LinkSelection::mnu_BaudRate_Click() {
+    BaudRateDialog dialog(BaudRateDialog::unitTexts(), &window_);
+    connect(dialog.button(), &QPushButton::clicked, &dialog, [this, &dialog] {
+        CommandExchange& exchange = window_.exchange();
+        // The timers stay off afterwards: the host port still runs at the old
+        // speed until the user chooses the link again.
+        exchange.suspendBackgroundTimers();
+        const QByteArray command =
+            "BAUD " + QByteArray::number(dialog.Bitslist()->currentIndex() + 1) + ";";
+        exchange.outputOutputString(command);
+        (void)exchange.inputInputString();
+        dialog.accept();
+    });
+    window_.modalRunner().run(dialog);
+}
+
+}  // namespace zov::app

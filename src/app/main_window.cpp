@@ -1,0 +1,337 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <algorithm>
+
+#include "app/extras_window.h"
+#include "app/link_selection.h"
+#include "app/widgets/accessibility.h"
+
+namespace zov::app {
+namespace {
+
+constexpr int kExitStepMs = 75;
+
+struct AreaCell {
+    MainArea area;
+    int row, column, rowSpan, columnSpan;
+};
+
+constexpr AreaCell kAreaCells[] = {
+    {MainArea::SystemInformation, 0, 0, 1, 1}, {MainArea::XrayEnable, 0, 1, 1, 1},
+    {MainArea::SystemStatus, 0, 2, 2, 1},      {MainArea::DacSettings, 1, 0, 1, 1},
+    {MainArea::SetDacChannels, 1, 1, 2, 1},    {MainArea::Readbacks, 2, 0, 1, 1},
+    {MainArea::ResetFault, 2, 2, 1, 1},        {MainArea::AuxiliaryVoltage, 3, 0, 1, 1},
+    {MainArea::UpdateData, 3, 1, 1, 1},        {MainArea::Arc, 3, 2, 1, 1},
+    {MainArea::LocalRemote, 4, 0, 1, 1},
+};
+
+// The manual command buttons, in the order they are switched.
+const char* const kCommandButtons[] = {
+    "btn_UPDATEDATA", "btn_KVSET",  "btn_EMI",   "btn_FILLIM",  "btn_FILPREHEAT",     "btn_REQSTAT",
+    "btn_HWREV",      "btn_MODNUM", "btn_SWREV", "btn_SWBuild", "btn_serialNum_rqst",
+};
+
+const QByteArray kPassThrough = QByteArrayLiteral("96,");
+const QByteArray kZeroSetpoints[] = {QByteArrayLiteral("10,0,"), QByteArrayLiteral("11,0,"),
+                                     QByteArrayLiteral("12,0,"), QByteArrayLiteral("13,0,")};
+
+}  // namespace
+
+MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), exchange_(state_, this) {
+    setObjectName(QStringLiteral("frm_SDIMAIN"));
+    setWindowTitle(QStringLiteral("ZOV Interface"));
+
+    auto* central = new QWidget(this);
+    grid_ = new QGridLayout(central);
+    setCentralWidget(central);
+
+    statusBar_ = new StatusBar(this);
+    statusBar_->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(statusBar_);
+
+    exitTimer_.setObjectName(QStringLiteral("tmr_EXIT"));
+    exitTimer_.setInterval(kExitStepMs);
+    exitTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&exitTimer_, &QTimer::timeout, this,
+            [this] { exchange_.whenIdle(this, [this] { tmr_EXIT_Timer(); }); });
+
+    endProgram_ = [] { QApplication::exit(0); };
+
+    linkSelection_ = new LinkSelection(*this);
+    buildMenus();
+    wireExchange();
+
+    // Start-up: every shared variable at its start value (MainState), no
+    // timer running, no port open and nothing sent.
+    exitTimer_.stop();
+    exchange_.tmr_UPDATE().stop();
+    exchange_.tmr_COMMWDT().stop();
+    for (const char* name : {"mnu_EXTRAS", "mnu_PASSTHRU"}) {
+        menuItem(QLatin1String(name))->setEnabled(false);
+        menuItem(QLatin1String(name))->setVisible(false);
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::start() {
+    applyProtocolNames(this);
+    show();
+    prompter_.message(QStringLiteral("        Please Select Port!          "));
+    state_.ArcArmed = 1;
+    state_.ArcCount = 0;
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* ports = menuBar()->addMenu(QStringLiteral("Ports"));
+    ports->setObjectName(QStringLiteral("mnu_Ports"));
+    addItem(ports, "mnu_comm1", QStringLiteral("COMM1"));
+    addItem(ports, "mnu_comm2", QStringLiteral("COMM2"));
+    addItem(ports, "mnu_userComm", QStringLiteral("COMM USER"));
+    markStartsHidden(addItem(ports, "mnu_ethernet", QStringLiteral("Ethernet")));
+    markStartsHidden(addItem(ports, "mnu_USB", QStringLiteral("USB")));
+    for (QAction* item : ports->actions()) {
+        item->setCheckable(true);
+    }
+    linkSelection_->attach(*ports);
+
+    controlsMenu_ = menuBar()->addMenu(QStringLiteral("Controls"));
+    controlsMenu_->setObjectName(QStringLiteral("mnu_Controls"));
+    const auto disabledHidden = [this](const char* name, const QString& caption) {
+        QAction* item = addItem(controlsMenu_, name, caption);
+        item->setEnabled(false);
+        markStartsHidden(item);
+        return item;
+    };
+    disabledHidden("mnu_RAWDATA", QStringLiteral("View Unscaled Data"));
+    disabledHidden("mnu_SYSINFO", QStringLiteral("System Information"));
+    disabledHidden("mnu_HWREV", QStringLiteral("Set H/W Revision"));
+    QAction* extras = disabledHidden("mnu_EXTRAS", QStringLiteral("Extras Window"));
+    QAction* passThrough = disabledHidden("mnu_PASSTHRU", QStringLiteral("Toggle Passthrough"));
+    controlsMenu_->addSeparator()->setObjectName(QStringLiteral("mnu_sep1"));
+    addItem(controlsMenu_, "mnu_AUTOUPDATE", QStringLiteral("Auto Update Mode"))
+        ->setCheckable(true);
+    addItem(controlsMenu_, "mnu_MANUAL", QStringLiteral("Manual Update Mode"))->setCheckable(true);
+    markStartsHidden(
+        addItem(controlsMenu_, "mnu_UserConfig", QStringLiteral("User Option Config")));
+    addItem(controlsMenu_, "mnu_Serial", QStringLiteral("Serial Number"));
+    addItem(controlsMenu_, "mnu_Config", QStringLiteral("Factory Config"));
+    markStartsHidden(
+        addItem(controlsMenu_, "mnu_Reset_total_hrs", QStringLiteral("Reset Total Hours")));
+    QAction* baudRate = addItem(controlsMenu_, "mnu_BaudRate", QStringLiteral("Set Unit BaudRate"));
+    addItem(controlsMenu_, "enableWdt", QStringLiteral("Enable WatchDog Timer"));
+    addItem(controlsMenu_, "menu_cycleHv", QStringLiteral("Cycle Test On"));
+    addItem(controlsMenu_, "menu_Season", QStringLiteral("Start Tube Seasoning "));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("mnu_Help"));
+    addItem(help, "mnu_ABOUT", QStringLiteral("About"));
+
+    QMenu* exitMenu = menuBar()->addMenu(QStringLiteral("Exit"));
+    exitMenu->setObjectName(QStringLiteral("mnu_Exit"));
+    connect(addItem(exitMenu, "mnu_EXIT", QStringLiteral("Exit")), &QAction::triggered, this,
+            &MainWindow::mnu_EXIT_Click);
+    connect(addItem(exitMenu, "mnu_SHUTDOWN", QStringLiteral("Shutdown and Exit")),
+            &QAction::triggered, this, &MainWindow::mnu_SHUTDOWN_Click);
+
+    connect(extras, &QAction::triggered, this, &MainWindow::showExtrasWindow);
+    connect(passThrough, &QAction::triggered, this, &MainWindow::mnu_PASSTHRU_Click);
+    connect(baudRate, &QAction::triggered, linkSelection_, &LinkSelection::mnu_BaudRate_Click);
+}
+
+void MainWindow::wireExchange() {
+    connect(&exchange_, &CommandExchange::transmitted, this, [this](const QByteArray& frame) {
+        statusBar_->setPanelText(4, QStringLiteral("TX: ") + QString::fromLatin1(frame));
+    });
+    connect(&exchange_, &CommandExchange::received, this, [this](const QByteArray& reply) {
+        statusBar_->setPanelText(3, QStringLiteral("RX: ") + QString::fromLatin1(reply));
+    });
+    connect(&exchange_, &CommandExchange::unsolicitedMessage, this,
+            [this](const QByteArray& message) {
+                statusBar_->setPanelText(3, QString::fromLatin1(message));
+            });
+    connect(&exchange_, &CommandExchange::serialRemainder, this,
+            [this](const QByteArray& remainder) { extrasWindow().setSerialRemainder(remainder); });
+    connect(&exchange_, &CommandExchange::commErrorsChanged, this,
+            [this](qint64 count) { extrasWindow().setCommErrors(count); });
+    connect(&exchange_, &CommandExchange::tcpError, this, [this](const QString& description) {
+        // Shown once the running exchange (if any) is over, so a message box
+        // never holds a reply wait open.
+        QTimer::singleShot(0, this, [this, description] {
+            exchange_.whenIdle(this, [this, description] {
+                prompter_.message(QStringLiteral("TCP Error") + description);
+            });
+        });
+    });
+}
+
+void MainWindow::placeArea(MainArea area, QWidget* widget) {
+    const auto cell = std::find_if(std::begin(kAreaCells), std::end(kAreaCells),
+                                   [area](const AreaCell& c) { return c.area == area; });
+    grid_->addWidget(widget, cell->row, cell->column, cell->rowSpan, cell->columnSpan);
+}
+
+QAction* MainWindow::menuItem(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+void MainWindow::markStartsHidden(QWidget* widget) {
+    widget->setVisible(false);
+    hiddenWidgets_.emplace_back(widget);
+}
+
+void MainWindow::markStartsHidden(QAction* action) {
+    action->setVisible(false);
+    hiddenActions_.emplace_back(action);
+}
+
+void MainWindow::setShowHidden(bool show) {
+    if (!show) {
+        return;
+    }
+    for (const auto& widget : hiddenWidgets_) {
+        if (widget) {
+            widget->setVisible(true);
+        }
+    }
+    for (const auto& action : hiddenActions_) {
+        if (action) {
+            action->setVisible(true);
+            action->setEnabled(true);
+        }
+    }
+}
+
+void MainWindow::disableCommandButtons() {
+    for (const char* name : kCommandButtons) {
+        if (auto* button = findChild<QWidget*>(QLatin1String(name))) {
+            button->setEnabled(false);
+        }
+    }
+}
+
+void MainWindow::enableCommandButtons() {
+    for (const char* name : kCommandButtons) {
+        if (auto* button = findChild<QWidget*>(QLatin1String(name))) {
+            button->setEnabled(true);
+        }
+    }
+}
+
+QWidget* MainWindow::loadedWindow(const QString& name) const {
+    for (const auto& window : windows_) {
+        if (window && window->objectName() == name) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+QWidget* MainWindow::secondaryWindow(const QString& name, const std::function<QWidget*()>& create) {
+    if (QWidget* loaded = loadedWindow(name)) {
+        return loaded;
+    }
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), nullptr), windows_.end());
+    QWidget* window = create();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    windows_.emplace_back(window);
+    return window;
+}
+
+ExtrasWindow& MainWindow::extrasWindow() {
+    auto* window =
+        secondaryWindow(QStringLiteral("frm_EXTRAS"), [this] { return new ExtrasWindow(this); });
+    return *static_cast<ExtrasWindow*>(window);
+}
+
+void MainWindow::showExtrasWindow() {
+    ExtrasWindow& window = extrasWindow();
+    window.show();
+    window.raise();
+    window.setCommErrors(state_.CommErrors);
+}
+
+void MainWindow::mnu_PASSTHRU_Click() {
+    exchange_.outputOutputString(kPassThrough);
+    if (exchange_.inputInputString().isEmpty()) {
+        exchange_.countCommError();
+    }
+}
+
+void MainWindow::hideRawDataWindow() {
+    if (QWidget* raw = loadedWindow(QStringLiteral("frm_RAWDATA"))) {
+        raw->hide();
+    }
+}
+
+void MainWindow::closeLinksAndEnd(bool closeTcpWhateverTheLink) {
+    hideRawDataWindow();
+    exchange_.tmr_UPDATE().stop();
+    exchange_.serial().close();
+    if (closeTcpWhateverTheLink || exchange_.isEthernet()) {
+        exchange_.closeTcp();
+    }
+    exchange_.tmr_COMMWDT().stop();
+    ending_ = true;
+    endProgram_();
+}
+
+void MainWindow::mnu_EXIT_Click() {
+    closeLinksAndEnd(false);
+}
+
+void MainWindow::mnu_SHUTDOWN_Click() {
+    // The sequence runs once; a second click while it runs changes nothing.
+    if (exitTimer_.isActive() || state_.ExitSeq > 0) {
+        return;
+    }
+    if (hooks_.goLocalForShutdown) {
+        hooks_.goLocalForShutdown();
+    }
+    exitTimer_.start();
+}
+
+void MainWindow::tmr_EXIT_Timer() {
+    const std::int16_t step = state_.ExitSeq;
+    state_.ExitSeq = static_cast<std::int16_t>(step + 1);
+    if (step >= 1 && step <= 3) {
+        exchange_.outputOutputString(kZeroSetpoints[step - 1]);
+    } else if (step == 4) {
+        exitTimer_.stop();
+        exchange_.outputOutputString(kZeroSetpoints[3]);
+        closeLinksAndEnd(true);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!ending_) {
+        if (hooks_.releaseLocalRemote) {
+            hooks_.releaseLocalRemote();
+        }
+        for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+            if (*it) {
+                (*it)->close();
+            }
+        }
+        exchange_.serial().close();
+        if (exchange_.isEthernet()) {
+            exchange_.closeTcp();
+        }
+        exchange_.tmr_COMMWDT().stop();
+        ending_ = true;
+        endProgram_();
+    }
+    event->accept();
+}
+
+}  // namespace zov::app

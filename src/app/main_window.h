@@ -1,0 +1,125 @@
+// frm_SDIMAIN, "ZOV Interface": the application shell. It owns the shared
+// variables, the command exchange, the menus and the status bar, hands out the
+// secondary windows and runs the three ways the program ends. The framed
+// areas are widgets of their own subsystems placed into its grid.
+#pragma once
+
+#include <QAction>
+#include <QGridLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+#include "app/command_exchange.h"
+#include "app/main_state.h"
+#include "app/modal_runner.h"
+#include "app/widgets/prompter.h"
+#include "app/widgets/status_bar.h"
+
+namespace zov::app {
+
+class ExtrasWindow;
+class LinkSelection;
+
+// Where an area sits in the main window.
+enum class MainArea {
+    SystemInformation,
+    SystemStatus,
+    XrayEnable,
+    ResetFault,
+    Arc,
+    SetDacChannels,
+    DacSettings,
+    Readbacks,
+    AuxiliaryVoltage,
+    UpdateData,
+    LocalRemote,
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(Prompter& prompter, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Shows the window and asks the user to choose a port (the end of start-up).
+    void start();
+
+    MainState& state() { return state_; }
+    CommandExchange& exchange() { return exchange_; }
+    Prompter& prompter() { return prompter_; }
+    StatusBar& statusBar1() { return *statusBar_; }
+    ModalRunner& modalRunner() { return modalRunner_; }
+    LinkSelection& linkSelection() { return *linkSelection_; }
+
+    // --- layout and menus for the subsystems ---
+    void placeArea(MainArea area, QWidget* widget);
+    QMenu& controlsMenu() { return *controlsMenu_; }
+    QAction* menuItem(const QString& name) const;
+    // A control that the unit's standard set-up keeps hidden; shown when the
+    // console runs with --show-hidden.
+    void markStartsHidden(QWidget* widget);
+    void markStartsHidden(QAction* action);
+    void setShowHidden(bool show);
+
+    void disableCommandButtons();
+    void enableCommandButtons();
+
+    // --- secondary windows: one instance each, created on first use ---
+    // Returns the loaded window called `name`, creating it hidden with
+    // `create` when none is loaded.
+    QWidget* secondaryWindow(const QString& name, const std::function<QWidget*()>& create);
+    QWidget* loadedWindow(const QString& name) const;
+    ExtrasWindow& extrasWindow();
+    void showExtrasWindow();
+
+    // --- hooks filled in by the subsystems ---
+    struct Hooks {
+        std::function<void()> requestStatus;       // after choosing COMM2, USB or Ethernet
+        std::function<void()> startAutoUpdate;     // after choosing COMM1, COMM2, USB or Ethernet
+        std::function<void()> goLocalForShutdown;  // first step of "Shutdown and Exit"
+        std::function<void()> releaseLocalRemote;  // closing the window: switch off, nothing sent
+    };
+    Hooks& hooks() { return hooks_; }
+
+    // How the program ends; tests replace it to observe the end instead.
+    void setProgramEnd(std::function<void()> end) { endProgram_ = std::move(end); }
+
+    // --- menu actions ---
+    void mnu_EXIT_Click();
+    void mnu_SHUTDOWN_Click();
+    void mnu_PASSTHRU_Click();
+    void tmr_EXIT_Timer();
+    QTimer& tmr_EXIT() { return exitTimer_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void wireExchange();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
+    void closeLinksAndEnd(bool closeTcpWhateverTheLink);
+    void hideRawDataWindow();
+
+    MainState state_;
+    Prompter& prompter_;
+    CommandExchange exchange_;
+    ModalRunner modalRunner_;
+    StatusBar* statusBar_ = nullptr;
+    QGridLayout* grid_ = nullptr;
+    QMenu* controlsMenu_ = nullptr;
+    LinkSelection* linkSelection_ = nullptr;
+    QTimer exitTimer_;
+    Hooks hooks_;
+    std::function<void()> endProgram_;
+    std::vector<QPointer<QWidget>> windows_;
+    std::vector<QPointer<QWidget>> hiddenWidgets_;
+    std::vector<QPointer<QAction>> hiddenActions_;
+    bool ending_ = false;
+};
+
+}  // namespace zov::app

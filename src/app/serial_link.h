@@ -1,0 +1,50 @@
+// The serial side of the link: RS-232 or a USB virtual port, polled for input
+// by the command exchange.
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <optional>
+
+namespace zov::app {
+
+// Turns what the user chose (a port number, or a device path) into the name
+// the platform opens: "COMn" on Windows, /dev/ttyS(n-1) on Linux. Nothing when
+// the entry names no port.
+[[nodiscard]] std::optional<QString> serialDeviceFor(const QString& entry);
+
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    static constexpr auto kDefaultSettings = "115200,n,8,1";
+
+    explicit SerialLink(QObject* parent = nullptr);
+
+    void setDevice(const QString& device) { device_ = device; }
+    [[nodiscard]] QString device() const { return device_; }
+
+    // "<baud>,n,8,1"; false (and nothing changed) for any other form.
+    bool setSettings(const QString& settings);
+    [[nodiscard]] QString settings() const;
+
+    bool open();
+    void close();
+    [[nodiscard]] bool isOpen() const { return port_.isOpen(); }
+
+    void discardInput();
+    // Everything received so far; nothing when the port is not open.
+    [[nodiscard]] std::optional<QByteArray> takeInput();
+    bool write(const QByteArray& bytes);
+
+signals:
+    void dataArrived();
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort port_;
+    QString device_;
+    qint32 baud_ = 115200;
+};
+
+}  // namespace zov::app
