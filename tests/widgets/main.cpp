@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "widget_tests.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    int failures = 0;
+    for (const auto run : {runInstrumentButtonTests, runNumericEditTests}) {
+        failures += run(argc, argv);
+    }
+    return failures;
+}
