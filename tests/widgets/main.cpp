@@ -5,7 +5,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failures = 0;
-    for (const auto run : {runInstrumentButtonTests, runNumericEditTests}) {
+    for (const auto run : {runInstrumentButtonTests, runNumericEditTests, runStatusBarTests}) {
         failures += run(argc, argv);
     }
     return failures;

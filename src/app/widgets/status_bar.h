@@ -1,0 +1,45 @@
+// The main window's six-panel status bar.
+#pragma once
+
+#include <QStatusBar>
+#include <QString>
+#include <QTimer>
+#include <array>
+
+class QLabel;
+
+namespace zov::app {
+
+// Panels are addressed 1..6. Panels 1 to 4 carry what the console writes (link settings, port,
+// last reply, last frame); panels 5 and 6 keep today's date and the time of day by themselves.
+//
+// Written texts may hold framing bytes (STX, CR, LF): panelText() returns them exactly as
+// written, while the panel shows each control character as its visible symbol (U+2400 block).
+class StatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    static constexpr int kPanelCount = 6;
+    static constexpr int kDatePanel = 5;
+    static constexpr int kTimePanel = 6;
+
+    explicit StatusBar(QWidget* parent = nullptr);
+
+    // Writes panels 1..4; the clock panels and numbers out of range are left alone.
+    void setPanelText(int panel, const QString& text);
+    // Text of panel 1..6 as written (or as the clock shows it); empty out of range.
+    QString panelText(int panel) const;
+
+private:
+    struct Panel {
+        QLabel* label = nullptr;
+        QString text;
+    };
+
+    void showClock();
+    void showText(Panel& panel, const QString& text);
+
+    std::array<Panel, kPanelCount> panels_;
+    QTimer clockTimer_;
+};
+
+}  // namespace zov::app
