@@ -4,3 +4,4 @@
 int runInstrumentButtonTests(int argc, char** argv);
 int runNumericEditTests(int argc, char** argv);
 int runStatusBarTests(int argc, char** argv);
+int runPromptingTests(int argc, char** argv);
