@@ -222,6 +222,7 @@ void CommandExchange::connectTcpAndWait() {
 
 void CommandExchange::closeTcp() {
     if (tcp_.state() != QAbstractSocket::UnconnectedState) {
+        tcp_.flush();
         tcp_.abort();
     }
     unsolicited_.clear();

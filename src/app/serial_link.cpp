@@ -78,6 +78,7 @@ bool SerialLink::open() {
 
 void SerialLink::close() {
     if (port_.isOpen()) {
+        port_.flush();  // a last command written just before closing still goes out
         port_.close();
     }
 }
