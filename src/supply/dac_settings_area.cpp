@@ -1,0 +1,49 @@
+#include "dac_settings_area.h"
+
+#include <QGridLayout>
+
+#include "app/main_window.h"
+#include "app/reply_field.h"
+#include "supply/raw_data_window.h"
+
+namespace zov::supply {
+
+DacSettingsArea::DacSettingsArea(app::MainWindow& window)
+    : QGroupBox(QStringLiteral("DAC SETTINGS")), window_(window) {
+    setObjectName(QStringLiteral("fra_DACSETTINGS"));
+    auto* grid = new QGridLayout(this);
+    for (const SetpointChannel& row : kSetpointChannels) {
+        auto* button = new QPushButton(QLatin1String(row.readCaption), this);
+        button->setObjectName(QLatin1String(row.readButton));
+        const Channel channel = row.channel;
+        connect(button, &QPushButton::clicked, this, [this, channel] { readSetpoint(channel); });
+        QLineEdit* box =
+            app::makeReplyField(QLatin1String(row.displayBox), QLatin1String(row.displayStartText),
+                                QLatin1String(row.displayName), this);
+        box->setToolTip(QLatin1String(row.displayToolTip));
+        boxes_[static_cast<std::size_t>(channel)] = box;
+        const int line = static_cast<int>(channel);
+        grid->addWidget(button, line, 0);
+        grid->addWidget(box, line, 1);
+        if (row.startsHidden) {
+            window_.markStartsHidden(button);
+            window_.markStartsHidden(box);
+        }
+    }
+}
+
+void DacSettingsArea::readSetpoint(Channel channel) {
+    const SetpointChannel& row = setpointChannel(channel);
+    app::CommandExchange& exchange = window_.exchange();
+    exchange.suspendBackgroundTimers();
+    exchange.outputOutputString(QByteArray(row.readCommand));
+    const QByteArray reply = exchange.inputInputString();
+    if (const auto reading = readingFrom(row, app::textOf(reply), scaleOf(row, window_.state()))) {
+        app::showAnswer(displayBox(channel), app::fromReply(reading->display));
+        rawDataWindow(window_).rawDacBox(channel)->setText(app::fromReply(reading->raw));
+        window_.state().CommStatusFlag = true;
+    }
+    exchange.resumeBackgroundTimers();
+}
+
+}  // namespace zov::supply

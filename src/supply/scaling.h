@@ -1,0 +1,31 @@
+// The supply's full-scale voltage and current, read from the unit and turned
+// into the kV and mA per converter count that every scaled display uses.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace zov::app {
+class MainWindow;
+}
+
+namespace zov::supply {
+
+// The unit reports full scale in hundredths of a kV and thousandths of a mA.
+inline constexpr double kVoltageScaleUnitsPerKv = 100.0;
+inline constexpr double kCurrentScaleUnitsPerMa = 1000.0;
+inline constexpr double kFullScaleCounts = 4095.0;
+
+// Units per count from a "SLVR ;" or "SLIR ;" reply, whose value runs from
+// character 2 to the first ";" at or after character 5. Nothing when there is
+// no such ";", or the value is not a number or not a usable full scale
+// (zero, negative, or so large that the factor is not finite).
+[[nodiscard]] std::optional<double> scaleFactorFrom(std::string_view reply,
+                                                    double unitsPerEngineeringUnit);
+
+// The scaling read (getScaling): voltage scale, then current scale. A reply
+// that cannot be used ends the read with the factors kept; a silent unit
+// only skips its own step.
+void getScaling(app::MainWindow& window);
+
+}  // namespace zov::supply

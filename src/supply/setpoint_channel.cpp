@@ -1,0 +1,33 @@
+#include "setpoint_channel.h"
+
+#include <cmath>
+
+#include "protocol/numbers.h"
+#include "protocol/reply.h"
+
+namespace zov::supply {
+
+const SetpointChannel& setpointChannel(Channel channel) {
+    return kSetpointChannels[static_cast<std::size_t>(channel)];
+}
+
+double scaleOf(const SetpointChannel& row, const app::MainState& state) {
+    return row.scaleFactor != nullptr ? state.*row.scaleFactor : row.fixedScale;
+}
+
+std::optional<SetpointReading> readingFrom(const SetpointChannel& row, std::string_view reply,
+                                           double scale) {
+    auto raw = protocol::cutUntil(reply, row.valueStart, row.delimiter);
+    if (!raw) {
+        return std::nullopt;
+    }
+    const auto count = protocol::parseNumber(*raw);
+    // A value too long for a double reads as infinite; it is no count.
+    if (!count || !std::isfinite(*count * scale)) {
+        return std::nullopt;
+    }
+    return SetpointReading{std::move(*raw),
+                           protocol::formatPattern(*count * scale, row.pattern) + row.suffix};
+}
+
+}  // namespace zov::supply
