@@ -11,7 +11,8 @@ constexpr std::chrono::nanoseconds kChunkTime = std::chrono::milliseconds(1);
 
 }  // namespace
 
-Outbox::Outbox(Writer writer, QObject* parent) : QObject(parent), m_write(std::move(writer)) {
+Outbox::Outbox(Writer writer, QObject* parent)
+    : QObject(parent), m_write(std::move(writer)), m_timer(this) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Outbox::pump);

@@ -28,7 +28,7 @@ QString systemError(const char* what) {
 PtyServer::PtyServer(CommandSink sink, QObject* parent)
     : QObject(parent),
       m_sink(std::move(sink)),
-      m_outbox([this](std::string_view bytes) { write(bytes); }) {}
+      m_outbox([this](std::string_view bytes) { write(bytes); }, this) {}
 
 PtyServer::~PtyServer() {
     close();
@@ -69,7 +69,7 @@ bool PtyServer::open(const QString& linkPath, QString* error) {
         return fail(systemError(link.constData()));
     }
     m_link = linkPath;
-    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    m_notifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read, this);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PtyServer::readAvailable);
     return true;
 }

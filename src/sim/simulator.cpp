@@ -9,16 +9,18 @@
 
 namespace zov::sim {
 
-Simulator::Simulator(QObject* parent) : QObject(parent) {
+Simulator::Simulator(QObject* parent) : QObject(parent), m_model(this) {
     connect(&m_model, &SupplyModel::statusChanged, this, &Simulator::statusChanged);
 }
 
 Simulator::~Simulator() = default;
 
 bool Simulator::startPty(const QString& linkPath) {
-    auto server = std::make_unique<PtyServer>([this](const std::string& command, Outbox& replies) {
-        answer(Link::Serial, command, replies);
-    });
+    auto server = std::make_unique<PtyServer>(
+        [this](const std::string& command, Outbox& replies) {
+            answer(Link::Serial, command, replies);
+        },
+        this);
     if (!server->open(linkPath, &m_error)) {
         return false;
     }
@@ -27,9 +29,11 @@ bool Simulator::startPty(const QString& linkPath) {
 }
 
 bool Simulator::startTcp(quint16 port) {
-    auto server = std::make_unique<TcpServer>([this](const std::string& command, Outbox& replies) {
-        return answer(Link::Tcp, command, replies);
-    });
+    auto server = std::make_unique<TcpServer>(
+        [this](const std::string& command, Outbox& replies) {
+            return answer(Link::Tcp, command, replies);
+        },
+        this);
     if (!server->listen(port, &m_error)) {
         return false;
     }

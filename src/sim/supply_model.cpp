@@ -34,7 +34,7 @@ int toCount(double value) {
 
 }  // namespace
 
-SupplyModel::SupplyModel(QObject* parent) : QObject(parent), m_clock(steadyNow) {
+SupplyModel::SupplyModel(QObject* parent) : QObject(parent), m_clock(steadyNow), m_watchdog(this) {
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(kDefaultWatchdogTimeout);
     connect(&m_watchdog, &QTimer::timeout, this, [this] { setFault(Fault::Watchdog, true); });

@@ -13,10 +13,15 @@ namespace zov::sim {
 class TcpPeer : public QObject {
 public:
     TcpPeer(QTcpSocket* socket, const TcpServer::CommandSink& sink)
-        : QObject(socket), m_socket(socket), m_sink(sink), m_outbox([this](std::string_view bytes) {
-              m_socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-              m_socket->flush();
-          }) {
+        : QObject(socket),
+          m_socket(socket),
+          m_sink(sink),
+          m_outbox(
+              [this](std::string_view bytes) {
+                  m_socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+                  m_socket->flush();
+              },
+              this) {
         connect(socket, &QTcpSocket::readyRead, this, &TcpPeer::readAvailable);
     }
 
@@ -41,7 +46,8 @@ private:
     Outbox m_outbox;
 };
 
-TcpServer::TcpServer(CommandSink sink, QObject* parent) : QObject(parent), m_sink(std::move(sink)) {
+TcpServer::TcpServer(CommandSink sink, QObject* parent)
+    : QObject(parent), m_sink(std::move(sink)), m_server(this) {
     connect(&m_server, &QTcpServer::newConnection, this, &TcpServer::accept);
 }
 
