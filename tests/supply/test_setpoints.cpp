@@ -1,0 +1,183 @@
+// Setpoint readback of the four channels against the simulated supply.
+#include <QPushButton>
+#include <QtTest>
+
+#include "supply/dac_settings_area.h"
+#include "supply/raw_data_window.h"
+#include "supply_rig.h"
+
+using zov::sim::Channel;
+using zov::supply::rawDataWindow;
+using zov::test::background;
+using zov::test::SupplyRig;
+namespace supply = zov::supply;
+
+namespace {
+
+const QColor kWhite(255, 255, 255);
+const QColor kRed(255, 0, 0);
+
+QLineEdit* displayBox(SupplyRig& rig, supply::Channel channel) {
+    return rig.areas.dacSettings->displayBox(channel);
+}
+
+QLineEdit* rawBox(SupplyRig& rig, supply::Channel channel) {
+    return rawDataWindow(*rig.window).rawDacBox(channel);
+}
+
+}  // namespace
+
+class SetpointTest : public QObject {
+    Q_OBJECT
+private slots:
+    void areaAsDesigned();
+    void readbacksOfAllChannels_data();
+    void readbacksOfAllChannels();
+    void kvBeforeScalingReadShowsZero();
+    void failedReadLeavesBoxesAndTimers_data();
+    void failedReadLeavesBoxesAndTimers();
+};
+
+void SetpointTest::areaAsDesigned() {
+    SupplyRig rig;
+    const auto button = [&](const char* name) {
+        return rig.window->findChild<QPushButton*>(QLatin1String(name));
+    };
+    QCOMPARE(button("btn_KVSET")->text(), QStringLiteral("Voltage Setpoint"));
+    QCOMPARE(button("btn_EMI")->text(), QStringLiteral("Current Setpoint"));
+    QVERIFY(!button("btn_KVSET")->isHidden());
+    QVERIFY(button("btn_FILLIM")->isHidden());
+    QVERIFY(button("btn_FILPREHEAT")->isHidden());
+    QVERIFY(rig.field("txt_DACC")->isHidden());
+    QCOMPARE(rig.field("txt_DACA")->text(), QStringLiteral("Channel A"));
+    QCOMPARE(rig.field("txt_DACB")->text(), QStringLiteral("Channel B"));
+    QCOMPARE(rig.field("txt_DACD")->text(), QStringLiteral("N/A"));
+    QCOMPARE(rig.field("txt_DACA")->toolTip(), QStringLiteral("Ch. A, U21, Pin 2"));
+    QCOMPARE(rig.field("txt_DACD")->toolTip(), QStringLiteral("Ch. D, U21, Pin 7"));
+    QCOMPARE(rig.field("txt_DACA")->accessibleName(), QStringLiteral("Voltage setpoint"));
+    QCOMPARE(button("btn_EMI")->accessibleDescription(), QStringLiteral("btn_EMI"));
+
+    rig.window->disableCommandButtons();
+    QVERIFY(!button("btn_KVSET")->isEnabled());
+    QVERIFY(!button("btn_FILPREHEAT")->isEnabled());
+}
+
+void SetpointTest::readbacksOfAllChannels_data() {
+    QTest::addColumn<bool>("tcp");
+    QTest::newRow("serial") << false;
+    QTest::newRow("tcp") << true;
+}
+
+void SetpointTest::readbacksOfAllChannels() {
+    QFETCH(bool, tcp);
+    SupplyRig rig;
+    rig.choose(tcp);
+    rig.state().KvScaleFactor = 60.0 / 4095;
+    rig.state().mAScaleFactor = 0.5 / 4095;
+    auto& model = rig.sim.model();
+    QVERIFY(model.setSetpoint(Channel::Voltage, 2048));
+    QVERIFY(model.setSetpoint(Channel::Current, 4095));
+    QVERIFY(model.setSetpoint(Channel::FilamentLimit, 4095));
+    QVERIFY(model.setSetpoint(Channel::FilamentPreheat, 819));
+    zov::app::setFieldBackground(displayBox(rig, supply::Channel::A), kRed);
+
+    rig.state().CommStatusFlag = false;
+    rig.window->findChild<QPushButton*>("btn_KVSET")->click();
+    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("30.007 kV"));
+    QCOMPARE(background(displayBox(rig, supply::Channel::A)), kWhite);
+    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("2048"));
+    QVERIFY(rig.state().CommStatusFlag);
+    QVERIFY(rig.receiveTimersRunning());
+    // Writing the raw count never shows the unscaled-data window.
+    QVERIFY(!rawDataWindow(*rig.window).isVisible());
+
+    rig.window->findChild<QPushButton*>("btn_EMI")->click();
+    rig.window->findChild<QPushButton*>("btn_FILLIM")->click();
+    rig.areas.dacSettings->readSetpoint(supply::Channel::D);
+    QCOMPARE(rig.sim.commands(), (QStringList{"VSET;", "ISET;", "16,", "17,"}));
+    QCOMPARE(displayBox(rig, supply::Channel::B)->text(), QStringLiteral("0.500 mA"));
+    QCOMPARE(displayBox(rig, supply::Channel::C)->text(), QStringLiteral("5.000 A"));
+    QCOMPARE(displayBox(rig, supply::Channel::D)->text(), QStringLiteral("0.500 A"));
+    QCOMPARE(rawBox(rig, supply::Channel::B)->text(), QStringLiteral("4095"));
+    QCOMPARE(rawBox(rig, supply::Channel::C)->text(), QStringLiteral("4095"));
+    QCOMPARE(rawBox(rig, supply::Channel::D)->text(), QStringLiteral("819"));
+    QCOMPARE(rig.state().CommErrors, 0);
+}
+
+void SetpointTest::kvBeforeScalingReadShowsZero() {
+    SupplyRig rig;
+    rig.choose(false);
+    QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 4095));
+    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("0.000 kV"));
+    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("4095"));
+
+    QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 0));
+    rig.state().KvScaleFactor = 60.0 / 4095;
+    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("0.000 kV"));
+    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("0"));
+}
+
+void SetpointTest::failedReadLeavesBoxesAndTimers_data() {
+    QTest::addColumn<bool>("tcp");
+    QTest::addColumn<bool>("automatic");
+    QTest::addColumn<QString>("fault");
+    for (const bool automatic : {false, true}) {
+        const char* mode = automatic ? "automatic" : "manual";
+        for (const char* fault : {"silent", "not a number", "cut short"}) {
+            for (const bool tcp : {false, true}) {
+                QTest::addRow("%s, %s, %s", mode, fault, tcp ? "tcp" : "serial")
+                    << tcp << automatic << QString::fromLatin1(fault);
+            }
+        }
+    }
+}
+
+void SetpointTest::failedReadLeavesBoxesAndTimers() {
+    QFETCH(bool, tcp);
+    QFETCH(bool, automatic);
+    QFETCH(QString, fault);
+    SupplyRig rig;
+    rig.choose(tcp);
+    rig.state().KvScaleFactor = 60.0 / 4095;
+    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    rig.areas.dacSettings->readSetpoint(supply::Channel::C);
+    zov::app::setFieldBackground(displayBox(rig, supply::Channel::C), kRed);
+    const QString kvBefore = displayBox(rig, supply::Channel::A)->text();
+    rig.state().CommStatusFlag = false;
+    rig.state().AutoUpdate = automatic;
+    if (automatic) {
+        rig.exchange().tmr_UPDATE().start();
+    }
+    QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 1234));
+    QVERIFY(rig.sim.model().setSetpoint(Channel::FilamentLimit, 1234));
+
+    for (const supply::Channel channel : {supply::Channel::A, supply::Channel::C}) {
+        if (fault == QLatin1String("silent")) {
+            rig.sim.faults().dropEvery = 1;
+        } else if (fault == QLatin1String("not a number")) {
+            // Bytes ahead of the STX move every character position along.
+            rig.sim.faults().leadingGarbage = "x";
+        } else {
+            rig.cutRepliesShort();
+        }
+        rig.areas.dacSettings->readSetpoint(channel);
+        QVERIFY(rig.receiveTimersRunning());
+        QCOMPARE(rig.exchange().tmr_UPDATE().isActive(), automatic);
+        rig.answerWhole();
+    }
+
+    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), kvBefore);
+    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("0"));
+    QCOMPARE(displayBox(rig, supply::Channel::C)->text(), QStringLiteral("0.000 A"));
+    QCOMPARE(background(displayBox(rig, supply::Channel::C)), kRed);
+    QCOMPARE(rawBox(rig, supply::Channel::C)->text(), QStringLiteral("0"));
+    QVERIFY(!rig.state().CommStatusFlag);
+    // A setpoint read never counts a communication error.
+    QCOMPARE(rig.state().CommErrors, 0);
+    rig.exchange().tmr_UPDATE().stop();
+}
+
+QTEST_MAIN(SetpointTest)
+#include "test_setpoints.moc"
