@@ -122,7 +122,7 @@ void IdentityArea::readAll() {
 }
 
 bool IdentityArea::showRevisionAndBuild(std::string_view reply) {
-    // The revision stands even when the build part after it is malformed.
+    // The revision stands even when the build after it cannot be cut.
     showAnswer(softwareRevision_,
                fromReply(protocol::cutFixed(reply, kValueStart, kSoftwareRevisionLength)));
     const auto build = protocol::cutUntil(reply, kBuildStart, ',');

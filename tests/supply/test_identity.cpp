@@ -143,7 +143,7 @@ void IdentityTest::shortAndMalformedReplies() {
     QCOMPARE(background(rig.field("txt_HWREV")), kWhite);
     rig.answerWhole();
 
-    // Trailing characters after the model's ";" are not part of it.
+    // Trailing characters after the ";" do not belong to the model.
     rig.sim.faults().trailingBytes = "X01;";
     clickButton(rig, "btn_MODNUM");
     QCOMPARE(rig.field("txt_MODNUM")->text(), QStringLiteral("ZOV80N100"));
