@@ -36,21 +36,14 @@ private slots:
 
 void IdentityTest::startState() {
     SupplyRig rig;
-    QCOMPARE(rig.field("txt_HWREV")->text(), QStringLiteral("Rev. ??"));
-    QCOMPARE(rig.field("txt_MODNUM")->text(), QStringLiteral("Model ??"));
-    QCOMPARE(rig.field("txt_SWREV")->text(), QStringLiteral("Rev. ??"));
-    QCOMPARE(rig.field("txt_SWBUILD")->text(), QStringLiteral("Build ??"));
-    QVERIFY(rig.field("txt_serialNum_rqst")->text().isEmpty());
     QVERIFY(rig.field("txt_serialNum_rqst")->isHidden());
     QVERIFY(rig.window->findChild<QPushButton*>("btn_serialNum_rqst")->isHidden());
-    QVERIFY(!rig.window->findChild<QPushButton*>("btn_HWREV")->isHidden());
-    QCOMPARE(rig.field("txt_MODNUM")->accessibleName(), QStringLiteral("Model number"));
-    QCOMPARE(rig.field("txt_MODNUM")->accessibleDescription(), QStringLiteral("txt_MODNUM"));
-    QVERIFY(rig.field("txt_MODNUM")->isReadOnly());
-
+    // Automatic update finds all five buttons by name.
     rig.window->disableCommandButtons();
-    QVERIFY(!rig.window->findChild<QPushButton*>("btn_SWBuild")->isEnabled());
-    QVERIFY(!rig.window->findChild<QPushButton*>("btn_serialNum_rqst")->isEnabled());
+    for (const char* name :
+         {"btn_HWREV", "btn_MODNUM", "btn_SWREV", "btn_SWBuild", "btn_serialNum_rqst"}) {
+        QVERIFY2(!rig.window->findChild<QPushButton*>(QLatin1String(name))->isEnabled(), name);
+    }
 }
 
 void IdentityTest::answersFillTheFields_data() {

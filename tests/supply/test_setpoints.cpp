@@ -40,26 +40,14 @@ private slots:
 
 void SetpointTest::areaAsDesigned() {
     SupplyRig rig;
-    const auto button = [&](const char* name) {
-        return rig.window->findChild<QPushButton*>(QLatin1String(name));
-    };
-    QCOMPARE(button("btn_KVSET")->text(), QStringLiteral("Voltage Setpoint"));
-    QCOMPARE(button("btn_EMI")->text(), QStringLiteral("Current Setpoint"));
-    QVERIFY(!button("btn_KVSET")->isHidden());
-    QVERIFY(button("btn_FILLIM")->isHidden());
-    QVERIFY(button("btn_FILPREHEAT")->isHidden());
-    QVERIFY(rig.field("txt_DACC")->isHidden());
-    QCOMPARE(rig.field("txt_DACA")->text(), QStringLiteral("Channel A"));
-    QCOMPARE(rig.field("txt_DACB")->text(), QStringLiteral("Channel B"));
-    QCOMPARE(rig.field("txt_DACD")->text(), QStringLiteral("N/A"));
-    QCOMPARE(rig.field("txt_DACA")->toolTip(), QStringLiteral("Ch. A, U21, Pin 2"));
-    QCOMPARE(rig.field("txt_DACD")->toolTip(), QStringLiteral("Ch. D, U21, Pin 7"));
-    QCOMPARE(rig.field("txt_DACA")->accessibleName(), QStringLiteral("Voltage setpoint"));
-    QCOMPARE(button("btn_EMI")->accessibleDescription(), QStringLiteral("btn_EMI"));
-
+    for (const char* hidden : {"btn_FILLIM", "btn_FILPREHEAT", "txt_DACC", "txt_DACD"}) {
+        QVERIFY2(rig.window->findChild<QWidget*>(QLatin1String(hidden))->isHidden(), hidden);
+    }
+    // Automatic update finds the four read buttons by name.
     rig.window->disableCommandButtons();
-    QVERIFY(!button("btn_KVSET")->isEnabled());
-    QVERIFY(!button("btn_FILPREHEAT")->isEnabled());
+    for (const char* name : {"btn_KVSET", "btn_EMI", "btn_FILLIM", "btn_FILPREHEAT"}) {
+        QVERIFY2(!rig.window->findChild<QPushButton*>(QLatin1String(name))->isEnabled(), name);
+    }
 }
 
 void SetpointTest::readbacksOfAllChannels_data() {
