@@ -323,13 +323,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
                 (*it)->close();
             }
         }
-        exchange_.serial().close();
-        if (exchange_.isEthernet()) {
-            exchange_.closeTcp();
-        }
-        exchange_.tmr_COMMWDT().stop();
-        ending_ = true;
-        endProgram_();
+        closeLinksAndEnd(false);
     }
     event->accept();
 }
