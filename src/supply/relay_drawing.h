@@ -15,7 +15,7 @@ class RelayDrawing : public QGroupBox {
     Q_OBJECT
 public:
     // `number` is 1, 2 or 3; the pins and the auxiliary caption differ per relay.
-    RelayDrawing(int number, QWidget* parent = nullptr);
+    explicit RelayDrawing(int number, QWidget* parent = nullptr);
 
     QLabel* lbl_INTRLK() const { return state_; }
     app::InstrumentButton* led_INTRLK() const { return coil_; }
