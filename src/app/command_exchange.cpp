@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <algorithm>
 
 #include "protocol/frame.h"
 
@@ -12,6 +13,28 @@ constexpr int kReceiveIdleMs = 1000;
 constexpr int kCommWatchdogMs = 5000;
 constexpr int kUpdateCycleMs = 66;
 const QByteArray kKeepAlive = QByteArrayLiteral("WDTT;");
+
+// One reply as it comes in. Only new bytes are searched for the terminator,
+// and a peer that streams without one is cut off at a bound.
+class ReplyBuffer {
+public:
+    explicit ReplyBuffer(char terminator) : terminator_(terminator) {}
+
+    void append(const QByteArray& more) {
+        const QByteArray taken = more.left(CommandExchange::kReplyByteLimit - bytes_.size());
+        terminated_ = terminated_ || taken.contains(terminator_);
+        bytes_ += taken;
+    }
+    [[nodiscard]] bool done() const {
+        return terminated_ || bytes_.size() >= CommandExchange::kReplyByteLimit;
+    }
+    [[nodiscard]] const QByteArray& bytes() const { return bytes_; }
+
+private:
+    char terminator_;
+    QByteArray bytes_;
+    bool terminated_ = false;
+};
 
 // Marks the exchange as awaiting something for the lifetime of the scope.
 class WaitScope {
@@ -82,43 +105,37 @@ QByteArray CommandExchange::inputInputString() {
     QByteArray reply;
     {
         WaitScope scope(waitDepth_);
-        if (isEthernet()) {
-            reply = receiveTcp();
-        } else {
-            const auto serialReply = receiveSerial();
-            if (!serialReply) {
-                drainDeferred();
-                return {};
-            }
-            reply = *serialReply;
+        const auto collected =
+            isEthernet() ? std::optional<QByteArray>(receiveTcp()) : receiveSerial();
+        if (collected) {
+            reply = *collected;
+            emit received(reply);
+            rcvTimer_.start();
+            serial_.discardInput();
         }
-        emit received(reply);
-        rcvTimer_.start();
-        serial_.discardInput();
     }
-    drainDeferred();
+    afterWait();
     return reply;
 }
 
 QByteArray CommandExchange::receiveTcp() {
-    QByteArray buffer;
-    waitUntil([&] { return buffer.contains(protocol::kEtx); }, replyTimeLimitMs_,
-              [&] { buffer += tcp_.readAll(); });
-    return buffer;
+    ReplyBuffer buffer(protocol::kEtx);
+    waitUntil([&] { return buffer.done(); }, replyTimeLimitMs_,
+              [&] { buffer.append(tcp_.readAll()); });
+    return buffer.bytes();
 }
 
 std::optional<QByteArray> CommandExchange::receiveSerial() {
-    QByteArray buffer;
+    ReplyBuffer buffer(protocol::kLf);
     bool readFailed = false;
     const auto collect = [&] {
         if (const auto input = serial_.takeInput()) {
-            buffer += *input;
+            buffer.append(*input);
         } else {
             readFailed = true;
         }
     };
-    waitUntil([&] { return readFailed || buffer.contains(protocol::kLf); }, replyTimeLimitMs_,
-              collect);
+    waitUntil([&] { return readFailed || buffer.done(); }, replyTimeLimitMs_, collect);
     if (readFailed) {
         return std::nullopt;
     }
@@ -131,7 +148,7 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     emit serialRemainder(serial_.takeInput().value_or(QByteArray()));
     commWatchdog_.start();
-    return buffer;
+    return buffer.bytes();
 }
 
 void CommandExchange::waitUntil(const std::function<bool()>& done, int limitMs,
@@ -217,7 +234,7 @@ void CommandExchange::connectTcpAndWait() {
             },
             kConnectTimeLimitMs, [] {});
     }
-    drainDeferred();
+    afterWait();
 }
 
 void CommandExchange::closeTcp() {
@@ -244,7 +261,8 @@ void CommandExchange::onTcpData() {
 }
 
 void CommandExchange::pollUnsolicited() {
-    if (!netPollEnabled_ || !isEthernet()) {
+    // Inside a reply wait the bytes are the awaited reply's.
+    if (!netPollEnabled_ || !isEthernet() || isWaiting()) {
         return;
     }
     unsolicited_ += tcp_.readAll();
@@ -278,7 +296,32 @@ void CommandExchange::whenIdle(QObject* context, std::function<void()> action) {
         action();
         return;
     }
-    deferred_.push_back({QPointer<QObject>(context), std::move(action)});
+    deferred_.push_back({QPointer<QObject>(context), nullptr, std::move(action)});
+}
+
+void CommandExchange::connectTimer(QTimer& timer, QObject* context, std::function<void()> tick) {
+    connect(&timer, &QTimer::timeout, context, [this, &timer, context, tick = std::move(tick)] {
+        if (!isWaiting()) {
+            tick();
+            return;
+        }
+        // Ticks that fall due during one wait make one late tick, not a burst.
+        const bool pending = std::any_of(deferred_.begin(), deferred_.end(),
+                                         [&timer](const Deferred& d) { return d.timer == &timer; });
+        if (!pending) {
+            deferred_.push_back({QPointer<QObject>(context), &timer, tick});
+        }
+    });
+}
+
+void CommandExchange::afterWait() {
+    if (isWaiting()) {
+        return;
+    }
+    if (netPollEnabled_ && tcp_.bytesAvailable() > 0) {
+        netPollTimer_.start();
+    }
+    drainDeferred();
 }
 
 void CommandExchange::drainDeferred() {

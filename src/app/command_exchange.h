@@ -28,6 +28,8 @@ public:
     static constexpr int kReplyTimeLimitMs = 1000;
     static constexpr int kConnectTimeLimitMs = 10000;
     static constexpr int kUnsolicitedBufferLimit = 4096;
+    // A reply longer than this is no reply of the supply's; collection stops there.
+    static constexpr int kReplyByteLimit = 65536;
 
     CommandExchange(MainState& state, QObject* parent = nullptr);
 
@@ -65,6 +67,9 @@ public:
     // Runs `action` now, or, when a reply is being awaited, right after the
     // wait ends, so a timer tick never shares the link with a running exchange.
     void whenIdle(QObject* context, std::function<void()> action);
+    // Runs `tick` on every timeout of `timer` like whenIdle, except that the
+    // ticks falling due during one wait are run once, after it.
+    void connectTimer(QTimer& timer, QObject* context, std::function<void()> tick);
 
     // Tests shorten the reply time limit here.
     void setReplyTimeLimitMs(int ms) { replyTimeLimitMs_ = ms; }
@@ -89,6 +94,8 @@ private:
     void onTcpData();
     void pollUnsolicited();
     void onCommWatchdog();
+    // After a wait: picks up status that came meanwhile and runs what was deferred.
+    void afterWait();
     void drainDeferred();
 
     MainState& state_;
@@ -109,6 +116,7 @@ private:
     bool drainScheduled_ = false;
     struct Deferred {
         QPointer<QObject> context;
+        const QTimer* timer;  // the timer whose tick this is, if any
         std::function<void()> action;
     };
     std::deque<Deferred> deferred_;

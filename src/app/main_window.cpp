@@ -56,8 +56,7 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     exitTimer_.setObjectName(QStringLiteral("tmr_EXIT"));
     exitTimer_.setInterval(kExitStepMs);
     exitTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&exitTimer_, &QTimer::timeout, this,
-            [this] { exchange_.whenIdle(this, [this] { tmr_EXIT_Timer(); }); });
+    exchange_.connectTimer(exitTimer_, this, [this] { tmr_EXIT_Timer(); });
 
     endProgram_ = [] { QApplication::exit(0); };
 
@@ -295,6 +294,9 @@ void MainWindow::mnu_SHUTDOWN_Click() {
     if (exitTimer_.isActive() || state_.ExitSeq > 0) {
         return;
     }
+    // From here on the menus are closed: nothing may cut the sequence short
+    // or open a link behind it.
+    menuBar()->setEnabled(false);
     if (hooks_.goLocalForShutdown) {
         hooks_.goLocalForShutdown();
     }
@@ -318,7 +320,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         if (hooks_.releaseLocalRemote) {
             hooks_.releaseLocalRemote();
         }
-        for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+        // A copy: a window's close may load another window into the list.
+        const auto loaded = windows_;
+        for (auto it = loaded.rbegin(); it != loaded.rend(); ++it) {
             if (*it) {
                 (*it)->close();
             }

@@ -38,6 +38,8 @@ private slots:
     void closedPortAnswersAtOnceAndWatchdogReopens();
     void bracketSwitchesTheRightTimers();
     void exchangesNeverInterleave();
+    void deferredActionsRunWhenThePortVanishes();
+    void endlessReplyIsBounded();
     void unsolicitedStatusMessages();
 };
 
@@ -197,6 +199,44 @@ void CommandExchangeTest::exchangesNeverInterleave() {
     QTRY_COMPARE(timerReply, serialReply("0;"));
     QCOMPARE(order.first(), QStringLiteral("first done"));
     QCOMPARE(rig.sim.commands(), (QStringList{"MODR;", "STAT;"}));
+}
+
+void CommandExchangeTest::deferredActionsRunWhenThePortVanishes() {
+    ConsoleRig rig;
+    chooseSerial(rig);
+    auto& exchange = rig.exchange();
+    rig.sim.faults().dropEvery = 1;
+    bool ran = false;
+    QTimer::singleShot(20, rig.window.get(), [&] {
+        exchange.whenIdle(rig.window.get(), [&] { ran = true; });
+        exchange.serial().close();  // as when an adapter is pulled
+    });
+    exchange.outputOutputString("STAT;");
+    QCOMPARE(exchange.inputInputString(), QByteArray());
+    QTRY_VERIFY(ran);
+}
+
+void CommandExchangeTest::endlessReplyIsBounded() {
+    QTcpServer peer;
+    QVERIFY(peer.listen(QHostAddress::LocalHost));
+    ConsoleRig rig;
+    rig.window->linkSelection().useSimulatedSupply(rig.linkPath, QStringLiteral("127.0.0.1"),
+                                                   peer.serverPort());
+    rig.window->linkSelection().mnu_ethernet_Click();
+    QTRY_VERIFY(peer.hasPendingConnections());
+    QTcpSocket* babbler = peer.nextPendingConnection();
+    QObject::connect(babbler, &QTcpSocket::readyRead, [babbler] {
+        babbler->readAll();
+        babbler->write(QByteArray(4 * zov::app::CommandExchange::kReplyByteLimit, 'x'));
+    });
+    auto& exchange = rig.exchange();
+    exchange.setReplyTimeLimitMs(5000);
+    QElapsedTimer clock;
+    clock.start();
+    exchange.outputOutputString("STAT;");
+    const QByteArray reply = exchange.inputInputString();
+    QCOMPARE(reply.size(), zov::app::CommandExchange::kReplyByteLimit);
+    QVERIFY(clock.elapsed() < 4000);
 }
 
 void CommandExchangeTest::unsolicitedStatusMessages() {

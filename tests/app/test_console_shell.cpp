@@ -1,6 +1,7 @@
 // The main window's start, link choices, baud-rate settings, diagnostics and
 // the three ways to end, against the simulated supply.
 #include <QElapsedTimer>
+#include <QMenuBar>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -24,6 +25,7 @@ private slots:
     void exitClosesTheActiveLink();
     void shutdownSequence();
     void shutdownWithoutALink();
+    void shutdownStepsStayApartAfterAWait();
     void closingClosesEveryWindow();
 };
 
@@ -288,7 +290,8 @@ void ConsoleShellTest::shutdownSequence() {
     });
     clock.start();
     rig.window->mnu_SHUTDOWN_Click();
-    rig.window->mnu_SHUTDOWN_Click();  // runs once only
+    QVERIFY(!rig.window->menuBar()->isEnabled());  // nothing may cut it short
+    rig.window->mnu_SHUTDOWN_Click();              // runs once only
     QTRY_COMPARE_WITH_TIMEOUT(rig.programEnds, 1, 3000);
     QTRY_COMPARE(sequence, (QStringList{"local", "10,0,", "11,0,", "12,0,", "13,0,"}));
     for (int i = 1; i < sentAt.size(); ++i) {
@@ -305,6 +308,31 @@ void ConsoleShellTest::shutdownWithoutALink() {
     QTRY_COMPARE_WITH_TIMEOUT(rig.programEnds, 1, 3000);
     QCOMPARE(rig.state().ExitSeq, 5);
     QVERIFY(!rig.window->tmr_EXIT().isActive());
+}
+
+void ConsoleShellTest::shutdownStepsStayApartAfterAWait() {
+    ConsoleRig rig;
+    rig.window->linkSelection().mnu_comm1_Click();
+    QList<qint64> zeroedAt;
+    QElapsedTimer clock;
+    QObject::connect(&rig.sim, &zov::sim::Simulator::commandReceived, [&](const QString& command) {
+        if (command.endsWith(QLatin1String(",0,"))) {
+            zeroedAt << clock.elapsed();
+        }
+    });
+    clock.start();
+    rig.window->mnu_SHUTDOWN_Click();
+    // An exchange with a silent unit is under way while several steps fall due.
+    QTimer::singleShot(20, rig.window.get(), [&] {
+        rig.sim.faults().dropEvery = 1;
+        rig.exchange().outputOutputString("STAT;");
+        (void)rig.exchange().inputInputString();
+    });
+    QTRY_COMPARE_WITH_TIMEOUT(rig.programEnds, 1, 3000);
+    QTRY_COMPARE(zeroedAt.size(), 4);
+    for (int i = 1; i < zeroedAt.size(); ++i) {
+        QVERIFY2(zeroedAt[i] - zeroedAt[i - 1] >= 60, qPrintable(QString::number(zeroedAt[i])));
+    }
 }
 
 void ConsoleShellTest::closingClosesEveryWindow() {
