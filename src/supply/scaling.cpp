@@ -21,26 +21,29 @@ bool readScale(app::CommandExchange& exchange, const QByteArray& command, double
     if (reply.isEmpty()) {
         return true;
     }
-    const auto read = scaleFactorFrom(app::textOf(reply), unitsPerUnit);
-    if (read) {
+    const auto fullScale = fullScaleFrom(app::textOf(reply));
+    if (!fullScale) {
+        return false;
+    }
+    if (const auto read = scaleFactorFor(*fullScale, unitsPerUnit)) {
         factor = *read;
     }
-    return read.has_value();
+    return true;
 }
 
 }  // namespace
 
-std::optional<double> scaleFactorFrom(std::string_view reply, double unitsPerEngineeringUnit) {
+std::optional<double> fullScaleFrom(std::string_view reply) {
     const auto value = protocol::cutUntil(reply, kValueStart, ';', kDelimiterSearchStart);
     if (!value) {
         return std::nullopt;
     }
-    const auto fullScale = protocol::parseNumber(*value);
-    if (!fullScale) {
-        return std::nullopt;
-    }
+    return protocol::parseNumber(*value);
+}
+
+std::optional<double> scaleFactorFor(double fullScale, double unitsPerEngineeringUnit) {
     // Every scaled display divides by or multiplies with this factor.
-    const double factor = *fullScale / unitsPerEngineeringUnit / kFullScaleCounts;
+    const double factor = fullScale / unitsPerEngineeringUnit / kFullScaleCounts;
     if (!(factor > 0.0) || !std::isfinite(factor)) {
         return std::nullopt;
     }

@@ -16,16 +16,19 @@ inline constexpr double kVoltageScaleUnitsPerKv = 100.0;
 inline constexpr double kCurrentScaleUnitsPerMa = 1000.0;
 inline constexpr double kFullScaleCounts = 4095.0;
 
-// Units per count from a "SLVR ;" or "SLIR ;" reply, whose value runs from
+// The full scale in a "SLVR ;" or "SLIR ;" reply, whose value runs from
 // character 2 to the first ";" at or after character 5. Nothing when there is
-// no such ";", or the value is not a number or not a usable full scale
-// (zero, negative, or so large that the factor is not finite).
-[[nodiscard]] std::optional<double> scaleFactorFrom(std::string_view reply,
-                                                    double unitsPerEngineeringUnit);
+// no such ";" or the value is not a number.
+[[nodiscard]] std::optional<double> fullScaleFrom(std::string_view reply);
+
+// Units per count for a full scale; nothing when the full scale is no usable
+// one (zero, negative, or so large that the factor is not finite).
+[[nodiscard]] std::optional<double> scaleFactorFor(double fullScale,
+                                                   double unitsPerEngineeringUnit);
 
 // The scaling read (getScaling): voltage scale, then current scale. A reply
-// that cannot be used ends the read with the factors kept; a silent unit
-// only skips its own step.
+// that cannot be cut or converted ends the read; an unusable full scale keeps
+// its factor and the read goes on; a silent unit only skips its own step.
 void getScaling(app::MainWindow& window);
 
 }  // namespace zov::supply

@@ -34,7 +34,9 @@ private slots:
 
 void ScalingRemoteTest::scaleCutSearchesFromCharacterFive() {
     const auto kv = [](const std::string& body) {
-        return supply::scaleFactorFrom("\x02" + body + "\r\n", supply::kVoltageScaleUnitsPerKv);
+        const auto fullScale = supply::fullScaleFrom("\x02" + body + "\r\n");
+        return fullScale ? supply::scaleFactorFor(*fullScale, supply::kVoltageScaleUnitsPerKv)
+                         : std::nullopt;
     };
     QVERIFY(!kv("6;"));
     QVERIFY(!kv("60;"));
@@ -80,19 +82,23 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QStringList>("sent");
     QTest::addColumn<bool>("kvRead");
+    QTest::addColumn<bool>("maRead");
     const QStringList both{"SLVR ;", "SLIR ;"};
-    QTest::newRow("refused: ';' at character 3") << "refused" << QStringList{"SLVR ;"} << false;
-    QTest::newRow("zero full scale") << "zero" << QStringList{"SLVR ;"} << false;
-    QTest::newRow("negative full scale") << "negative" << QStringList{"SLVR ;"} << false;
-    QTest::newRow("not a number") << "garbage" << QStringList{"SLVR ;"} << false;
-    QTest::newRow("silent unit") << "silent" << both << false;
-    QTest::newRow("silent on the current scale") << "silent current" << both << true;
+    const QStringList voltageOnly{"SLVR ;"};
+    QTest::newRow("refused: ';' at character 3") << "refused" << voltageOnly << false << false;
+    // An unusable full scale keeps its factor; the current scale is still read.
+    QTest::newRow("zero full scale") << "zero" << both << false << true;
+    QTest::newRow("negative full scale") << "negative" << both << false << true;
+    QTest::newRow("not a number") << "garbage" << voltageOnly << false << false;
+    QTest::newRow("silent unit") << "silent" << both << false << false;
+    QTest::newRow("silent on the current scale") << "silent current" << both << true << false;
 }
 
 void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     QFETCH(QString, fault);
     QFETCH(QStringList, sent);
     QFETCH(bool, kvRead);
+    QFETCH(bool, maRead);
     SupplyRig rig;
     rig.choose(false);
     auto& faults = rig.sim.faults();
@@ -115,7 +121,7 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     supply::getScaling(*rig.window);
     QCOMPARE(rig.sim.commands(), sent);
     QCOMPARE(rig.state().KvScaleFactor, kvRead ? 60.0 / 4095 : kEarlierKvFactor);
-    QCOMPARE(rig.state().mAScaleFactor, kStartMaFactor);
+    QCOMPARE(rig.state().mAScaleFactor, maRead ? 0.5 / 4095 : kStartMaFactor);
     QCOMPARE(rig.state().CommErrors, 0);
     QVERIFY(rig.receiveTimersRunning());
 
