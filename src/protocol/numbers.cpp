@@ -1,15 +1,19 @@
 #include "numbers.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace zov::protocol {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
 // A finite double as sign, significant digits (no leading zeros, at most 15)
 // and the position of the decimal point relative to the first digit:
@@ -25,9 +29,10 @@ Decimal toDecimal(double value) {
     if (value == 0.0 || !std::isfinite(value)) {
         return d;
     }
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
-    // buffer: d.dddddddddddddde[+-]xx
+    // d.dddddddddddddde[+-]xx, with a "." whatever the process locale says
+    char buffer[40] = {};
+    std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(value),
+                  std::chars_format::scientific, 14);
     d.negative = value < 0;
     d.digits += buffer[0];
     const char* p = buffer + 2;
@@ -57,8 +62,8 @@ Rounded roundDecimal(const Decimal& d, int decimals) {
     bool roundUp = false;
     if (keep > 0) {
         for (int i = 0; i < keep; ++i) {
-            scaled += i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)]
-                                                            : '0';
+            scaled +=
+                i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0';
         }
         roundUp = keep < static_cast<int>(d.digits.size()) &&
                   d.digits[static_cast<std::size_t>(keep)] >= '5';
@@ -123,7 +128,11 @@ std::optional<double> parseNumber(std::string_view text) {
     if (!sawDigit) {
         return std::nullopt;
     }
-    return std::strtod(body.c_str(), nullptr);
+    // from_chars reads "." as the point in every locale; it takes no "+".
+    const char* first = body.c_str() + (body[0] == '+' ? 1 : 0);
+    double value = 0.0;
+    std::from_chars(first, body.c_str() + body.size(), value, std::chars_format::fixed);
+    return value;
 }
 
 std::optional<std::int16_t> roundHalfEvenToInt16(double value) {
