@@ -101,22 +101,27 @@ void LinkSelection::followUp(bool requestStatus) {
     }
 }
 
-void LinkSelection::chooseNumberedPort(const char* itemName, const QString& number,
-                                       bool requestStatus) {
-    CommandExchange& exchange = window_.exchange();
-    exchange.tmr_RCVTIMER().stop();
-    setCheckMark(itemName);
-    showGuiBaudRate();
-    window_.state().CommPortNum = number;
-    if (!reopenSerial(number)) {
+bool LinkSelection::openSerialChoice(const QString& entry, const QString& portType) {
+    window_.state().CommPortNum = entry;
+    if (!reopenSerial(entry)) {
         window_.prompter().message(kInvalidPort);
-        return;
+        return false;
     }
     announceSerial();
-    window_.state().portType = QStringLiteral("comm") + number;
-    exchange.tmr_RCVTIMER().start();
-    exchange.setNetPollEnabled(false);
-    followUp(requestStatus);
+    window_.state().portType = portType;
+    window_.exchange().tmr_RCVTIMER().start();
+    window_.exchange().setNetPollEnabled(false);
+    return true;
+}
+
+void LinkSelection::chooseNumberedPort(const char* itemName, const QString& number,
+                                       bool requestStatus) {
+    window_.exchange().tmr_RCVTIMER().stop();
+    setCheckMark(itemName);
+    showGuiBaudRate();
+    if (openSerialChoice(number, QStringLiteral("comm") + number)) {
+        followUp(requestStatus);
+    }
 }
 
 void LinkSelection::mnu_comm1_Click() {
@@ -128,21 +133,12 @@ void LinkSelection::mnu_comm2_Click() {
 }
 
 void LinkSelection::mnu_userComm_Click() {
-    CommandExchange& exchange = window_.exchange();
-    exchange.tmr_RCVTIMER().stop();
+    window_.exchange().tmr_RCVTIMER().stop();
     setCheckMark("mnu_userComm");
     const QString entry =
         window_.prompter().input(QStringLiteral("Enter your Comm Port Number")).value_or(QString());
     showGuiBaudRate();
-    window_.state().CommPortNum = entry;
-    if (!reopenSerial(entry)) {
-        window_.prompter().message(kInvalidPort);
-        return;
-    }
-    announceSerial();
-    window_.state().portType = QStringLiteral("comm1");
-    exchange.tmr_RCVTIMER().start();
-    exchange.setNetPollEnabled(false);
+    openSerialChoice(entry, QStringLiteral("comm1"));  // no status request, no automatic update
 }
 
 void LinkSelection::mnu_USB_Click() {

@@ -38,6 +38,9 @@ private:
     // entry names no port or the port cannot be opened.
     bool reopenSerial(const QString& entry);
     void announceSerial();
+    // Opens the chosen port and makes it the link; "Invalid Comm Port!" and
+    // false when it cannot be opened.
+    bool openSerialChoice(const QString& entry, const QString& portType);
     void chooseNumberedPort(const char* itemName, const QString& number, bool requestStatus);
     void followUp(bool requestStatus);
 

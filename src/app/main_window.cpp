@@ -212,17 +212,17 @@ void MainWindow::setShowHidden(bool show) {
 }
 
 void MainWindow::disableCommandButtons() {
-    for (const char* name : kCommandButtons) {
-        if (auto* button = findChild<QWidget*>(QLatin1String(name))) {
-            button->setEnabled(false);
-        }
-    }
+    setCommandButtonsEnabled(false);
 }
 
 void MainWindow::enableCommandButtons() {
+    setCommandButtonsEnabled(true);
+}
+
+void MainWindow::setCommandButtonsEnabled(bool enabled) {
     for (const char* name : kCommandButtons) {
         if (auto* button = findChild<QWidget*>(QLatin1String(name))) {
-            button->setEnabled(true);
+            button->setEnabled(enabled);
         }
     }
 }

@@ -103,6 +103,7 @@ private:
     void wireExchange();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void closeLinksAndEnd(bool closeTcpWhateverTheLink);
+    void setCommandButtonsEnabled(bool enabled);
     void hideRawDataWindow();
 
     MainState state_;
