@@ -130,8 +130,14 @@ std::optional<double> parseNumber(std::string_view text) {
     }
     // from_chars reads "." as the point in every locale; it takes no "+".
     const char* first = body.c_str() + (body[0] == '+' ? 1 : 0);
+    const char* last = body.c_str() + body.size();
     double value = 0.0;
-    std::from_chars(first, body.c_str() + body.size(), value, std::chars_format::fixed);
+    const auto [stop, error] = std::from_chars(first, last, value, std::chars_format::fixed);
+    // A value a double cannot hold (400 nines, or so small it would read as 0)
+    // is no number: from_chars then leaves `value` at 0.
+    if (error != std::errc() || stop != last) {
+        return std::nullopt;
+    }
     return value;
 }
 

@@ -12,7 +12,7 @@ namespace zov::protocol {
 
 // A decimal with optional sign and point, blanks allowed around it
 // (" -12.5 ", "+3", ".5", "7."). Anything else, an exponent included, is not
-// a number.
+// a number; nor is a value outside what a double holds.
 [[nodiscard]] std::optional<double> parseNumber(std::string_view text);
 
 // Nearest 16-bit integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).

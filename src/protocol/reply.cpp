@@ -29,6 +29,18 @@ std::optional<std::string> cutUntil(std::string_view reply, int start, char deli
     return std::string(reply.substr(begin, found - begin));
 }
 
+bool echoesCommand(std::string_view reply, std::string_view command) {
+    constexpr std::size_t kEchoLength = 3;  // two digits and the comma
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool numbered = command.size() >= kEchoLength && isDigit(command[0]) &&
+                          isDigit(command[1]) && command[2] == ',';
+    if (!numbered) {
+        return true;
+    }
+    return reply.size() > kEchoLength &&
+           reply.substr(1, kEchoLength) == command.substr(0, kEchoLength);
+}
+
 std::string cutFixed(std::string_view reply, int start, int length) {
     if (start < 1 || length <= 0) {
         return {};

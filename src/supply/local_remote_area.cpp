@@ -47,10 +47,12 @@ void LocalRemoteArea::btn_local_remote_Click() {
     app::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     const bool remote = switch_->value();
-    exchange.outputOutputString(remote ? QByteArrayLiteral("99,0,") : QByteArrayLiteral("99,1,"));
+    const QByteArray command = remote ? QByteArrayLiteral("99,0,") : QByteArrayLiteral("99,1,");
+    exchange.outputOutputString(command);
     const QByteArray reply = exchange.inputInputString();
     const auto acknowledge = protocol::charAt(app::textOf(reply), kAcknowledgePosition);
-    if (!acknowledge) {
+    // Another command's reply is treated like one that cannot be read.
+    if (!acknowledge || !protocol::echoesCommand(app::textOf(reply), app::textOf(command))) {
         switch_->setValue(remote);
     } else if (*acknowledge == kAcknowledge) {
         switch_->setValue(!remote);

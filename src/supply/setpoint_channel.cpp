@@ -17,6 +17,9 @@ double scaleOf(const SetpointChannel& row, const app::MainState& state) {
 
 std::optional<SetpointReading> readingFrom(const SetpointChannel& row, std::string_view reply,
                                            double scale) {
+    if (!protocol::echoesCommand(reply, row.readCommand)) {
+        return std::nullopt;
+    }
     auto raw = protocol::cutUntil(reply, row.valueStart, row.delimiter);
     if (!raw) {
         return std::nullopt;

@@ -63,8 +63,9 @@ struct SetpointReading {
     std::string display;
 };
 
-// Nothing when the reply holds no delimiter after the value's start, or the
-// value is empty, not a number, or too large to show.
+// Nothing when the reply is another command's (a numbered reply echoing
+// another number), holds no delimiter after the value's start, or the value
+// is empty, not a number, or too large to show.
 [[nodiscard]] std::optional<SetpointReading> readingFrom(const SetpointChannel& row,
                                                          std::string_view reply, double scale);
 

@@ -43,8 +43,11 @@ void ScalingRemoteTest::scaleCutSearchesFromCharacterFive() {
     QVERIFY(!kv("6;00;"));
     QCOMPARE(*kv("600;"), 6.0 / 4095);
     QCOMPARE(*kv(" 6000 ;"), 60.0 / 4095);
-    // Too many digits for a finite factor.
-    QVERIFY(!kv(std::string(400, '9') + ";"));
+    // More digits than a double holds: not a number at all, so the read ends
+    // there (a factor of 0 that is then refused would let it go on).
+    QVERIFY(!supply::fullScaleFrom("\x02" + std::string(400, '9') + ";\r\n"));
+    // A huge full scale that is a number still gives no usable factor.
+    QVERIFY(!supply::scaleFactorFor(1e308, supply::kVoltageScaleUnitsPerKv / 1e10));
 }
 
 void ScalingRemoteTest::scalingChangesLaterReadbacks_data() {

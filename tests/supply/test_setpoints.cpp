@@ -34,6 +34,7 @@ private slots:
     void readbacksOfAllChannels_data();
     void readbacksOfAllChannels();
     void kvBeforeScalingReadShowsZero();
+    void repliesThatAreNoReading();
     void failedReadLeavesBoxesAndTimers_data();
     void failedReadLeavesBoxesAndTimers();
 };
@@ -105,6 +106,26 @@ void SetpointTest::kvBeforeScalingReadShowsZero() {
     rig.areas.dacSettings->readSetpoint(supply::Channel::A);
     QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("0.000 kV"));
     QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("0"));
+}
+
+void SetpointTest::repliesThatAreNoReading() {
+    const auto& preheat = supply::setpointChannel(supply::Channel::D);
+    QVERIFY(supply::readingFrom(preheat,
+                                "\x02"
+                                "17,819,\r\n",
+                                1.0));
+    // The filament limit's reply is never shown as the preheat.
+    QVERIFY(!supply::readingFrom(preheat,
+                                 "\x02"
+                                 "16,819,\r\n",
+                                 1.0));
+    QVERIFY(!supply::readingFrom(preheat,
+                                 "\x02"
+                                 "819,\r\n",
+                                 1.0));
+    // A count of 400 digits is no count, not "0.000 kV".
+    const auto& kv = supply::setpointChannel(supply::Channel::A);
+    QVERIFY(!supply::readingFrom(kv, "\x02" + std::string(400, '9') + ";\r\n", 60.0 / 4095));
 }
 
 void SetpointTest::failedReadLeavesBoxesAndTimers_data() {
