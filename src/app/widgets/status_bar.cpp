@@ -3,7 +3,10 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
+#include <QResizeEvent>
 #include <algorithm>
+
+#include "app/widgets/legible_text.h"
 
 namespace zov::app {
 
@@ -24,37 +27,62 @@ constexpr std::array<PanelStart, StatusBar::kPanelCount> kPanelStarts{{
     {"", "The Time Right Now!!", 0},
 }};
 
+// Written panels never ask for less than this many average characters.
+constexpr int kMinimumPanelCharacters = 10;
+
 // A coarse timer may fire up to 5 % early; a tick that close to the next second shows that second.
 constexpr int kEarlyTickSlackMs = 100;
 
-constexpr char16_t kControlPictures = 0x2400;
-constexpr char16_t kDeletePicture = 0x2421;
+}  // namespace
 
-QString visible(const QString& text) {
-    QString shown = text;
-    for (QChar& c : shown) {
-        if (c.unicode() < 0x20) {
-            c = QChar(char16_t(kControlPictures + c.unicode()));
-        } else if (c.unicode() == 0x7F) {
-            c = QChar(kDeletePicture);
+// One panel: the legible text, cut with "..." to the width the layout gives it. Written
+// panels take their width from the bar, never from their text.
+class StatusBar::PanelLabel : public QLabel {
+public:
+    PanelLabel(bool sizedByText, QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);
+        setFrameShape(QFrame::Panel);
+        setFrameShadow(QFrame::Sunken);
+        if (!sizedByText) {
+            setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            setMinimumWidth(fontMetrics().averageCharWidth() * kMinimumPanelCharacters);
         }
     }
-    return shown;
-}
 
-}  // namespace
+    void showLegible(const QString& legible) {
+        if (legible == legible_) {
+            return;  // a repeated reply or status message costs nothing more
+        }
+        legible_ = legible;
+        setAccessibleName(legible);
+        fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit() {
+        const int width = contentsRect().width() - 2 * margin() - 2 * indent();
+        setText(sizePolicy().horizontalPolicy() == QSizePolicy::Ignored
+                    ? fontMetrics().elidedText(legible_, Qt::ElideRight, std::max(width, 0))
+                    : legible_);
+    }
+
+    QString legible_;
+};
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     for (int i = 0; i < kPanelCount; ++i) {
         const PanelStart& start = kPanelStarts[size_t(i)];
-        auto* label = new QLabel(this);
+        auto* label = new PanelLabel(i + 1 >= kDatePanel, this);
         label->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i + 1));
-        label->setTextFormat(Qt::PlainText);
-        label->setFrameShape(QFrame::Panel);
-        label->setFrameShadow(QFrame::Sunken);
         label->setToolTip(QString::fromLatin1(start.toolTip));
-        label->setAccessibleName(QString::fromLatin1(start.toolTip));
+        label->setAccessibleDescription(QString::fromLatin1(start.toolTip));
         addPermanentWidget(label, start.stretch);
         panels_[size_t(i)].label = label;
         showText(panels_[size_t(i)], QString::fromLatin1(start.text));
@@ -72,6 +100,12 @@ void StatusBar::setPanelText(int panel, const QString& text) {
     showText(panels_[size_t(panel - 1)], text);
 }
 
+void StatusBar::restoreStartText(int panel) {
+    if (panel >= 1 && panel < kDatePanel) {
+        setPanelText(panel, QString::fromLatin1(kPanelStarts[size_t(panel - 1)].text));
+    }
+}
+
 QString StatusBar::panelText(int panel) const {
     if (panel < 1 || panel > kPanelCount) {
         return {};
@@ -81,7 +115,7 @@ QString StatusBar::panelText(int panel) const {
 
 void StatusBar::showText(Panel& panel, const QString& text) {
     panel.text = text;
-    panel.label->setText(visible(text));
+    panel.label->showLegible(legibleText(text, kShownLimit));
 }
 
 // One wake-up a second, re-aimed at the next whole second each time so the clock never drifts.

@@ -6,15 +6,16 @@
 #include <QTimer>
 #include <array>
 
-class QLabel;
-
 namespace zov::app {
 
 // Panels are addressed 1..6. Panels 1 to 4 carry what the console writes (link settings, port,
 // last reply, last frame); panels 5 and 6 keep today's date and the time of day by themselves.
 //
-// Written texts may hold framing bytes (STX, CR, LF): panelText() returns them exactly as
-// written, while the panel shows each control character as its visible symbol (U+2400 block).
+// Written texts may hold framing bytes (STX, CR, LF) and be as long as a reply can be:
+// panelText() returns them exactly as written, while the panel shows the start of the text in
+// legible form (legibleText), cut to the width it has. A text never widens the panel, so a long
+// reply never resizes the window. For assistive tools a panel is named by what it shows and
+// described by its tool tip.
 class StatusBar : public QStatusBar {
     Q_OBJECT
 public:
@@ -28,10 +29,16 @@ public:
     void setPanelText(int panel, const QString& text);
     // Text of panel 1..6 as written (or as the clock shows it); empty out of range.
     QString panelText(int panel) const;
+    // Panels 1..4 back to what they show at start ("SET PORT!", "Comm Ch.", nothing).
+    void restoreStartText(int panel);
+
+    // Characters of a written text that a panel renders at most.
+    static constexpr int kShownLimit = 256;
 
 private:
+    class PanelLabel;
     struct Panel {
-        QLabel* label = nullptr;
+        PanelLabel* label = nullptr;
         QString text;
     };
 
