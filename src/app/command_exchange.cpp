@@ -14,24 +14,22 @@ constexpr int kCommWatchdogMs = 5000;
 constexpr int kUpdateCycleMs = 66;
 const QByteArray kKeepAlive = QByteArrayLiteral("WDTT;");
 
-// One reply as it comes in. Only new bytes are searched for the terminator,
-// and a peer that streams without one is cut off at a bound.
+// A serial reply as it comes in. Only new bytes are searched for the LF, and
+// a peer that streams without one is cut off at a bound.
 class ReplyBuffer {
 public:
-    explicit ReplyBuffer(char terminator) : terminator_(terminator) {}
-
     void append(const QByteArray& more) {
         const QByteArray taken = more.left(CommandExchange::kReplyByteLimit - bytes_.size());
-        terminated_ = terminated_ || taken.contains(terminator_);
+        terminated_ = terminated_ || taken.contains(protocol::kLf);
         bytes_ += taken;
     }
+    [[nodiscard]] bool terminated() const { return terminated_; }
     [[nodiscard]] bool done() const {
         return terminated_ || bytes_.size() >= CommandExchange::kReplyByteLimit;
     }
     [[nodiscard]] const QByteArray& bytes() const { return bytes_; }
 
 private:
-    char terminator_;
     QByteArray bytes_;
     bool terminated_ = false;
 };
@@ -48,6 +46,9 @@ private:
     int& depth_;
 };
 
+// What the diagnostics window is shown of bytes that came too late.
+constexpr int kLateBytesShown = 4096;
+
 }  // namespace
 
 CommandExchange::CommandExchange(MainState& state, QObject* parent)
@@ -57,7 +58,6 @@ CommandExchange::CommandExchange(MainState& state, QObject* parent)
     rcvTimer_.setSingleShot(true);  // the serial idle timer only switches itself off
 
     netPollTimer_.setObjectName(QStringLiteral("tmr_NETRCVTMR"));
-    netPollTimer_.setInterval(0);
     netPollTimer_.setSingleShot(true);
     connect(&netPollTimer_, &QTimer::timeout, this, &CommandExchange::pollUnsolicited);
 
@@ -69,6 +69,9 @@ CommandExchange::CommandExchange(MainState& state, QObject* parent)
     updateTimer_.setInterval(kUpdateCycleMs);
     updateTimer_.setTimerType(Qt::PreciseTimer);
 
+    // A peer that sends faster than the console reads meets a full buffer,
+    // and TCP holds it back, instead of the console's memory growing.
+    tcp_.setReadBufferSize(kReplyByteLimit);
     connect(&tcp_, &QTcpSocket::readyRead, this, &CommandExchange::onTcpData);
     connect(&tcp_, &QTcpSocket::connected, this,
             [this] { tcp_.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
@@ -89,7 +92,13 @@ QByteArray CommandExchange::ProcessOutputString(const QByteArray& command) const
 void CommandExchange::outputOutputString(const QByteArray& command) {
     const QByteArray frame = ProcessOutputString(command);
     emit transmitted(frame);
+    lastCommand_ = command;
     if (isEthernet()) {
+        // Nothing that came before the command is its reply: status messages
+        // among it are decoded, the rest (replies nobody read) is dropped.
+        takeTcpInput(kReplyByteLimit);
+        tcpInbox_.clear();
+        deliverQueuedStatus();
         if (tcp_.state() == QAbstractSocket::ConnectedState) {
             tcp_.write(frame);
         }
@@ -107,6 +116,7 @@ QByteArray CommandExchange::inputInputString() {
         WaitScope scope(waitDepth_);
         const auto collected =
             isEthernet() ? std::optional<QByteArray>(receiveTcp()) : receiveSerial();
+        deliverQueuedStatus();
         if (collected) {
             reply = *collected;
             emit received(reply);
@@ -119,14 +129,37 @@ QByteArray CommandExchange::inputInputString() {
 }
 
 QByteArray CommandExchange::receiveTcp() {
-    ReplyBuffer buffer(protocol::kEtx);
-    waitUntil([&] { return buffer.done(); }, replyTimeLimitMs_,
-              [&] { buffer.append(tcp_.readAll()); });
-    return buffer.bytes();
+    // A "22," query is answered in the very layout of a status message.
+    const bool statusIsTheReply = lastCommand_.startsWith("22,");
+    std::optional<QByteArray> reply;
+    const auto collect = [&] {
+        tcpInbox_.append(tcp_.readAll());
+        while (!reply) {
+            auto frame = tcpInbox_.takeFrame();
+            if (!frame) {
+                break;
+            }
+            if (!statusIsTheReply && isStatusMessage(*frame)) {
+                queueStatus(*frame);
+            } else {
+                reply = std::move(frame);
+            }
+        }
+    };
+    const auto done = [&] { return reply || tcpInbox_.size() >= kReplyByteLimit; };
+    waitOnLink(replyTimeLimitMs_, 0, collect, done);
+    if (reply) {
+        return *reply;  // what followed it stays for the status poll
+    }
+    // Cut short by the time limit (or a stream without a terminator): what
+    // came is returned as it is, what comes late belongs to nobody.
+    const QByteArray partial = tcpInbox_.take(kReplyByteLimit);
+    settle();
+    return partial;
 }
 
 std::optional<QByteArray> CommandExchange::receiveSerial() {
-    ReplyBuffer buffer(protocol::kLf);
+    ReplyBuffer buffer;
     bool readFailed = false;
     const auto collect = [&] {
         if (const auto input = serial_.takeInput()) {
@@ -135,24 +168,44 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
             readFailed = true;
         }
     };
-    waitUntil([&] { return readFailed || buffer.done(); }, replyTimeLimitMs_, collect);
+    waitOnLink(replyTimeLimitMs_, 0, collect, [&] { return readFailed || buffer.done(); });
     if (readFailed) {
         return std::nullopt;
     }
-    // Whatever the same burst still carried belongs to this reply.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    collect();
-    if (readFailed) {
+    QByteArray remainder;
+    if (buffer.terminated()) {
+        // Whatever the same burst still carried belongs to this reply.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        collect();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        remainder = serial_.takeInput().value_or(QByteArray());
+    } else {
+        remainder = settle();
+    }
+    if (readFailed || !serial_.isOpen()) {
         return std::nullopt;
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    emit serialRemainder(serial_.takeInput().value_or(QByteArray()));
+    emit serialRemainder(remainder);
     commWatchdog_.start();
     return buffer.bytes();
 }
 
-void CommandExchange::waitUntil(const std::function<bool()>& done, int limitMs,
-                                const std::function<void()>& collect) {
+QByteArray CommandExchange::settle() {
+    QByteArray late;
+    const auto drain = [&] {
+        if (isEthernet()) {
+            takeTcpInput(kReplyByteLimit);
+        } else if (const auto input = serial_.takeInput()) {
+            late += input->left(kLateBytesShown - late.size());
+        }
+    };
+    waitOnLink(kSettleLimitMs, kSettleQuietMs, drain,
+               [this] { return !isEthernet() && !serial_.isOpen(); });
+    return late;
+}
+
+void CommandExchange::waitOnLink(int limitMs, int quietMs, const std::function<void()>& collect,
+                                 const std::function<bool()>& done) {
     collect();
     if (done()) {
         return;
@@ -162,26 +215,59 @@ void CommandExchange::waitUntil(const std::function<bool()>& done, int limitMs,
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    const auto onData = [&] {
+    QTimer quiet;
+    quiet.setSingleShot(true);
+    connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto onEvent = [&] {
         collect();
         if (done()) {
             loop.quit();
+        } else if (quietMs > 0) {
+            quiet.start(quietMs);
         }
     };
-    const auto serialConnection = connect(&serial_, &SerialLink::dataArrived, &loop, onData);
-    const auto tcpConnection = connect(&tcp_, &QTcpSocket::readyRead, &loop, onData);
-    const auto tcpStateConnection =
-        connect(&tcp_, &QTcpSocket::stateChanged, &loop, [&](QAbstractSocket::SocketState) {
-            if (done()) {
-                loop.quit();
-            }
-        });
+    const QMetaObject::Connection connections[] = {
+        connect(&serial_, &SerialLink::dataArrived, &loop, onEvent),
+        connect(&serial_, &SerialLink::lost, &loop, onEvent),
+        connect(&tcp_, &QTcpSocket::readyRead, &loop, onEvent),
+        connect(&tcp_, &QTcpSocket::stateChanged, &loop, onEvent),
+    };
     deadline.start(limitMs);
+    if (quietMs > 0) {
+        quiet.start(quietMs);
+    }
     // User input waits for the exchange to end; timers and repaint go on.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-    disconnect(serialConnection);
-    disconnect(tcpConnection);
-    disconnect(tcpStateConnection);
+    for (const auto& connection : connections) {
+        disconnect(connection);
+    }
+}
+
+void CommandExchange::takeTcpInput(qint64 limit) {
+    tcpInbox_.append(tcp_.read(limit));
+    while (const auto frame = tcpInbox_.takeFrame()) {
+        if (isStatusMessage(*frame)) {
+            queueStatus(*frame);
+        }
+    }
+    tcpInbox_.boundUnterminated();
+}
+
+void CommandExchange::queueStatus(const QByteArray& frame) {
+    statusQueue_.push_back(statusMessageIn(frame));
+    if (statusQueue_.size() > kStatusQueueLimit) {
+        statusQueue_.pop_front();
+    }
+}
+
+void CommandExchange::deliverQueuedStatus() {
+    while (!statusQueue_.empty()) {
+        const QByteArray message = std::move(statusQueue_.front());
+        statusQueue_.pop_front();
+        state_.RxBufferFull = 1;
+        emit unsolicitedMessage(message);
+        state_.RxBufferFull = 0;
+    }
 }
 
 void CommandExchange::countCommError() {
@@ -223,16 +309,17 @@ void CommandExchange::connectTcpAndWait() {
     if (tcp_.state() != QAbstractSocket::UnconnectedState) {
         tcp_.abort();
     }
-    unsolicited_.clear();
+    tcpInbox_.clear();
+    statusQueue_.clear();
     {
         WaitScope scope(waitDepth_);
         tcp_.connectToHost(remoteHost_, remotePort_);
-        waitUntil(
+        waitOnLink(
+            kConnectTimeLimitMs, 0, [] {},
             [this] {
                 return tcp_.state() == QAbstractSocket::ConnectedState ||
                        tcp_.state() == QAbstractSocket::UnconnectedState;
-            },
-            kConnectTimeLimitMs, [] {});
+            });
     }
     afterWait();
 }
@@ -242,21 +329,27 @@ void CommandExchange::closeTcp() {
         tcp_.flush();
         tcp_.abort();
     }
-    unsolicited_.clear();
+    tcpInbox_.clear();
+    statusQueue_.clear();
+}
+
+bool CommandExchange::tcpInputWaiting() const {
+    return tcp_.bytesAvailable() > 0 || tcpInbox_.size() > 0;
 }
 
 void CommandExchange::setNetPollEnabled(bool enabled) {
     netPollEnabled_ = enabled;
     if (!enabled) {
         netPollTimer_.stop();
-    } else if (tcp_.bytesAvailable() > 0 || unsolicited_.contains(protocol::kEtx)) {
-        netPollTimer_.start();
+    } else if (tcpInputWaiting()) {
+        netPollTimer_.start(0);
     }
 }
 
 void CommandExchange::onTcpData() {
-    if (netPollEnabled_ && !isWaiting()) {
-        netPollTimer_.start();
+    // A poll already due keeps its time: a flood does not make it come sooner.
+    if (netPollEnabled_ && !isWaiting() && !netPollTimer_.isActive()) {
+        netPollTimer_.start(0);
     }
 }
 
@@ -265,28 +358,17 @@ void CommandExchange::pollUnsolicited() {
     if (!netPollEnabled_ || !isEthernet() || isWaiting()) {
         return;
     }
-    unsolicited_ += tcp_.readAll();
-    qsizetype end;
-    while ((end = unsolicited_.indexOf(protocol::kEtx)) >= 0) {
-        QByteArray message = unsolicited_.left(end + 1);
-        unsolicited_.remove(0, end + 1);
-        // A message whose start was taken by a reply read leaves a stray
-        // fragment in front; the message proper starts at its last STX.
-        const qsizetype start = message.lastIndexOf(protocol::kStx);
-        if (start > 0) {
-            message.remove(0, start);
-        }
-        state_.RxBufferFull = 1;
-        emit unsolicitedMessage(message);
-        state_.RxBufferFull = 0;
-    }
-    if (unsolicited_.size() > kUnsolicitedBufferLimit) {
-        unsolicited_.clear();  // no terminator in sight: not a status message
+    takeTcpInput(kUnsolicitedChunk);
+    deliverQueuedStatus();
+    if (tcp_.bytesAvailable() > 0) {
+        netPollTimer_.start(kUnsolicitedPollMs);
     }
 }
 
 void CommandExchange::onCommWatchdog() {
-    if (state_.CommStatusFlag && !serial_.isOpen()) {
+    // Only the chosen port is reopened: after a failed choice, or once the
+    // link is Ethernet, there is none.
+    if (state_.CommStatusFlag && serial_.hasDevice() && !serial_.isOpen()) {
         serial_.open();
     }
 }
@@ -318,8 +400,8 @@ void CommandExchange::afterWait() {
     if (isWaiting()) {
         return;
     }
-    if (netPollEnabled_ && tcp_.bytesAvailable() > 0) {
-        netPollTimer_.start();
+    if (netPollEnabled_ && tcpInputWaiting()) {
+        netPollTimer_.start(0);
     }
     drainDeferred();
 }

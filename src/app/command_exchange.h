@@ -14,6 +14,7 @@
 
 #include "app/main_state.h"
 #include "app/serial_link.h"
+#include "app/tcp_inbox.h"
 
 namespace zov::app {
 
@@ -27,9 +28,20 @@ class CommandExchange : public QObject {
 public:
     static constexpr int kReplyTimeLimitMs = 1000;
     static constexpr int kConnectTimeLimitMs = 10000;
-    static constexpr int kUnsolicitedBufferLimit = 4096;
     // A reply longer than this is no reply of the supply's; collection stops there.
     static constexpr int kReplyByteLimit = 65536;
+    // After a wait that ended without a complete reply the link is drained
+    // until nothing has come for this long (and at most for the limit), so the
+    // rest of a reply that missed its time is never taken for the next one.
+    static constexpr int kSettleQuietMs = 100;
+    static constexpr int kSettleLimitMs = 500;
+    // Between exchanges the TCP link is read this much at a time, at most once
+    // per poll period, however fast a peer sends.
+    static constexpr int kUnsolicitedChunk = 1024;
+    static constexpr int kUnsolicitedPollMs = 1;
+    // Status messages kept for decoding while a reply is awaited; each is a
+    // whole picture of the unit, so the newest are the ones kept.
+    static constexpr std::size_t kStatusQueueLimit = 64;
 
     CommandExchange(MainState& state, QObject* parent = nullptr);
 
@@ -79,7 +91,8 @@ signals:
     void transmitted(const QByteArray& frame);
     void received(const QByteArray& reply);
     void unsolicitedMessage(const QByteArray& message);
-    // What was left in the serial input after a complete reply (normally nothing).
+    // What was left in the serial input after a reply (normally nothing);
+    // after a wait that timed out, the start of what came too late.
     void serialRemainder(const QByteArray& remainder);
     void commErrorsChanged(qint64 count);
     void tcpError(const QString& description);
@@ -87,10 +100,21 @@ signals:
 private:
     QByteArray receiveTcp();
     std::optional<QByteArray> receiveSerial();
-    // Waits, window live but user input held back, until `done` holds or the
-    // deadline passes; wakes only on data arrival or the deadline.
-    void waitUntil(const std::function<bool()>& done, int limitMs,
-                   const std::function<void()>& collect);
+    // Waits, window live but user input held back, until `done` holds, the
+    // limit passes or, with `quietMs` set, nothing has come for that long.
+    // `collect` runs first and whenever data arrives or the link changes.
+    void waitOnLink(int limitMs, int quietMs, const std::function<void()>& collect,
+                    const std::function<bool()>& done);
+    // Drains the link after a wait that ended without a complete reply;
+    // returns (the start of) what the serial link delivered meanwhile.
+    QByteArray settle();
+    // Moves what the TCP connection holds (at most `limit` bytes) into the
+    // inbox and sorts out its frames: status messages are kept for decoding,
+    // other frames are dropped.
+    void takeTcpInput(qint64 limit);
+    void queueStatus(const QByteArray& frame);
+    void deliverQueuedStatus();
+    [[nodiscard]] bool tcpInputWaiting() const;
     void onTcpData();
     void pollUnsolicited();
     void onCommWatchdog();
@@ -109,7 +133,9 @@ private:
     QTimer commWatchdog_;
     QTimer updateTimer_;
     bool netPollEnabled_ = false;
-    QByteArray unsolicited_;
+    TcpInbox tcpInbox_;
+    std::deque<QByteArray> statusQueue_;
+    QByteArray lastCommand_;
 
     int replyTimeLimitMs_ = kReplyTimeLimitMs;
     int waitDepth_ = 0;

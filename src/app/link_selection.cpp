@@ -1,5 +1,7 @@
 #include "link_selection.h"
 
+#include <QGuiApplication>
+
 #include "app/link_dialogs.h"
 #include "app/main_window.h"
 
@@ -11,6 +13,15 @@ const char* const kPortItems[] = {"mnu_comm1", "mnu_comm2", "mnu_userComm", "mnu
 const QString kInvalidPort = QStringLiteral("Invalid Comm Port!");
 const QString kSettingPrefix = QStringLiteral("Comm Port Setting:  ");
 const QString kPortPrefix = QStringLiteral("Comm Port:  ");
+
+// The operator sees that the console is busy connecting, not hung.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 }  // namespace
 
@@ -53,10 +64,19 @@ RemoteHostDialog& LinkSelection::remoteHost() {
     return *remoteHost_;
 }
 
-void LinkSelection::setCheckMark(const char* itemName) {
+void LinkSelection::setCheckMark(const QString& itemName) {
     for (const char* name : kPortItems) {
-        window_.menuItem(QLatin1String(name))->setChecked(qstrcmp(name, itemName) == 0);
+        window_.menuItem(QLatin1String(name))->setChecked(itemName == QLatin1String(name));
     }
+}
+
+QString LinkSelection::checkedItem() const {
+    for (const char* name : kPortItems) {
+        if (window_.menuItem(QLatin1String(name))->isChecked()) {
+            return QLatin1String(name);
+        }
+    }
+    return {};
 }
 
 void LinkSelection::showGuiBaudRate() {
@@ -72,16 +92,36 @@ void LinkSelection::showGuiBaudRate() {
 
 bool LinkSelection::reopenSerial(const QString& entry) {
     SerialLink& serial = window_.exchange().serial();
-    serial.close();
+    serial.release();
     const auto device = serialDeviceFor(entry);
     if (!device) {
         return false;
     }
     serial.setDevice(simulatedDevice_.isEmpty() ? *device : simulatedDevice_);
-    if (!serial.open()) {
-        serial.close();
+    return serial.open();
+}
+
+void LinkSelection::leaveNoLinkOpen() {
+    CommandExchange& exchange = window_.exchange();
+    exchange.serial().release();
+    exchange.closeTcp();
+    exchange.tmr_RCVTIMER().stop();
+    exchange.setNetPollEnabled(false);
+    window_.statusBar1().restoreStartText(1);
+    window_.statusBar1().restoreStartText(2);
+}
+
+bool LinkSelection::openSerialOrReport(const QString& entry) {
+    if (!reopenSerial(entry)) {
+        leaveNoLinkOpen();
+        window_.prompter().message(kInvalidPort);
         return false;
     }
+    // The serial port is now the one open link.
+    CommandExchange& exchange = window_.exchange();
+    exchange.closeTcp();
+    exchange.tmr_RCVTIMER().start();
+    exchange.setNetPollEnabled(false);
     return true;
 }
 
@@ -103,18 +143,17 @@ void LinkSelection::followUp(bool requestStatus) {
 
 bool LinkSelection::openSerialChoice(const QString& entry, const QString& portType) {
     window_.state().CommPortNum = entry;
-    if (!reopenSerial(entry)) {
-        window_.prompter().message(kInvalidPort);
+    // Also after a failure: what was chosen is a serial link, so no command
+    // goes out on a TCP connection nobody chose.
+    window_.state().portType = portType;
+    if (!openSerialOrReport(entry)) {
         return false;
     }
     announceSerial();
-    window_.state().portType = portType;
-    window_.exchange().tmr_RCVTIMER().start();
-    window_.exchange().setNetPollEnabled(false);
     return true;
 }
 
-void LinkSelection::chooseNumberedPort(const char* itemName, const QString& number,
+void LinkSelection::chooseNumberedPort(const QString& itemName, const QString& number,
                                        bool requestStatus) {
     window_.exchange().tmr_RCVTIMER().stop();
     setCheckMark(itemName);
@@ -125,16 +164,16 @@ void LinkSelection::chooseNumberedPort(const char* itemName, const QString& numb
 }
 
 void LinkSelection::mnu_comm1_Click() {
-    chooseNumberedPort("mnu_comm1", QStringLiteral("1"), false);
+    chooseNumberedPort(QStringLiteral("mnu_comm1"), QStringLiteral("1"), false);
 }
 
 void LinkSelection::mnu_comm2_Click() {
-    chooseNumberedPort("mnu_comm2", QStringLiteral("2"), true);
+    chooseNumberedPort(QStringLiteral("mnu_comm2"), QStringLiteral("2"), true);
 }
 
 void LinkSelection::mnu_userComm_Click() {
     window_.exchange().tmr_RCVTIMER().stop();
-    setCheckMark("mnu_userComm");
+    setCheckMark(QStringLiteral("mnu_userComm"));
     const QString entry =
         window_.prompter().input(QStringLiteral("Enter your Comm Port Number")).value_or(QString());
     showGuiBaudRate();
@@ -142,24 +181,27 @@ void LinkSelection::mnu_userComm_Click() {
 }
 
 void LinkSelection::mnu_USB_Click() {
-    CommandExchange& exchange = window_.exchange();
-    setCheckMark("mnu_USB");
+    // Closing the USB window without DONE chooses nothing: the link in use
+    // and everything that tells of it stay as they were.
+    const QString checkedBefore = checkedItem();
+    const QString portTypeBefore = window_.state().portType;
+    const QString panelBefore = window_.statusBar1().panelText(1);
+    setCheckMark(QStringLiteral("mnu_USB"));
     window_.statusBar1().setPanelText(1, QStringLiteral("USB Comms"));
     window_.state().portType = QStringLiteral("USB");
     UsbWindow usb(&window_);
     window_.modalRunner().run(usb);
     if (usb.result() != QDialog::Accepted) {
-        return;  // closed without DONE: the port stays as it was
+        setCheckMark(checkedBefore);
+        window_.state().portType = portTypeBefore;
+        window_.statusBar1().setPanelText(1, panelBefore);
+        return;
     }
     const QString portNumber = usb.USBPORTNUM();
     window_.statusBar1().setPanelText(2, kPortPrefix + portNumber);
-    if (!reopenSerial(portNumber)) {
-        window_.prompter().message(kInvalidPort);
-        return;
+    if (openSerialOrReport(portNumber)) {
+        followUp(true);
     }
-    exchange.tmr_RCVTIMER().start();
-    exchange.setNetPollEnabled(false);
-    followUp(true);
 }
 
 void LinkSelection::mnu_ethernet_Click() {
@@ -167,12 +209,17 @@ void LinkSelection::mnu_ethernet_Click() {
     RemoteHostDialog& dialog = remoteHost();
     dialog.rememberTexts();
     window_.modalRunner().run(dialog);
-    setCheckMark("mnu_ethernet");
+    setCheckMark(QStringLiteral("mnu_ethernet"));
     exchange.tmr_RCVTIMER().stop();
     exchange.setNetPollEnabled(false);
     window_.statusBar1().setPanelText(1, QStringLiteral("Ethernet Comms"));
     window_.state().portType = QStringLiteral("ethernet");
-    exchange.connectTcpAndWait();
+    // The TCP connection becomes the one link; nothing reopens the serial port.
+    exchange.serial().release();
+    {
+        const BusyCursor busy;
+        exchange.connectTcpAndWait();
+    }
     exchange.setNetPollEnabled(true);
     followUp(true);
 }

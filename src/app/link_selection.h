@@ -32,16 +32,23 @@ public:
     RemoteHostDialog& remoteHost();
 
 private:
-    void setCheckMark(const char* itemName);
+    // Checks `itemName` (none when empty) and clears the other items.
+    void setCheckMark(const QString& itemName);
+    [[nodiscard]] QString checkedItem() const;
     void showGuiBaudRate();
     // Closes the port and opens `entry`; false (port left closed) when the
     // entry names no port or the port cannot be opened.
     bool reopenSerial(const QString& entry);
+    // After a choice that failed: no link is open, the watchdog has nothing
+    // to reopen, and panels 1 and 2 say that no port is set.
+    void leaveNoLinkOpen();
+    // Opens `entry` as the one link (the TCP connection is closed), or
+    // leaves no link open and shows "Invalid Comm Port!".
+    bool openSerialOrReport(const QString& entry);
     void announceSerial();
-    // Opens the chosen port and makes it the link; "Invalid Comm Port!" and
-    // false when it cannot be opened.
+    // Makes the chosen serial port the link, announced in the status bar.
     bool openSerialChoice(const QString& entry, const QString& portType);
-    void chooseNumberedPort(const char* itemName, const QString& number, bool requestStatus);
+    void chooseNumberedPort(const QString& itemName, const QString& number, bool requestStatus);
     void followUp(bool requestStatus);
 
     MainWindow& window_;

@@ -34,6 +34,7 @@ std::optional<QString> serialDeviceFor(const QString& entry) {
 }
 
 SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+    port_.setReadBufferSize(kInputLimit);
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
@@ -83,6 +84,11 @@ void SerialLink::close() {
     }
 }
 
+void SerialLink::release() {
+    close();
+    device_.clear();
+}
+
 void SerialLink::discardInput() {
     if (port_.isOpen()) {
         port_.clear(QSerialPort::Input);
@@ -102,10 +108,15 @@ bool SerialLink::write(const QByteArray& bytes) {
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error) {
-    // A vanished device (cable pulled, adapter unplugged, peer closed) leaves
-    // the port nominally open; close it so the watchdog can reopen it later.
-    if (error == QSerialPort::ResourceError && port_.isOpen()) {
+    // A vanished device (cable pulled, adapter unplugged, far end hung up)
+    // leaves the port nominally open, and every further read fails at once:
+    // left open, the port reports the failure again and again and burns a
+    // core. Close it; the watchdog reopens it once the device is back.
+    const bool unusable = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                          error == QSerialPort::WriteError;
+    if (unusable && port_.isOpen()) {
         port_.close();
+        emit lost();
     }
 }
 

@@ -20,8 +20,14 @@ public:
 
     explicit SerialLink(QObject* parent = nullptr);
 
+    // What is kept from the received bytes until someone reads them; more
+    // is left to the device driver, which drops it when its own buffer is full.
+    static constexpr qint64 kInputLimit = 65536;
+
     void setDevice(const QString& device) { device_ = device; }
     [[nodiscard]] QString device() const { return device_; }
+    // A device is chosen until release(); the watchdog only ever reopens that one.
+    [[nodiscard]] bool hasDevice() const { return !device_.isEmpty(); }
 
     // "<baud>,n,8,1"; false (and nothing changed) for any other form.
     bool setSettings(const QString& settings);
@@ -29,6 +35,8 @@ public:
 
     bool open();
     void close();
+    // Closes the port and forgets the device: nothing reopens it.
+    void release();
     [[nodiscard]] bool isOpen() const { return port_.isOpen(); }
 
     void discardInput();
@@ -38,6 +46,8 @@ public:
 
 signals:
     void dataArrived();
+    // The device went away or failed under an open port, which is now closed.
+    void lost();
 
 private:
     void onError(QSerialPort::SerialPortError error);

@@ -151,7 +151,18 @@ void ConsoleShellTest::ethernetHostDialog() {
     rig.window->hooks().requestStatus = [&] { followUps << "status"; };
     rig.window->hooks().startAutoUpdate = [&] { followUps << "auto"; };
     const QString port = QString::number(rig.sim.tcpPort());
+    // While it connects the console shows that it is busy, not hung.
+    bool busyWhileConnecting = false;
+    rig.dialogScript = [&](QDialog& dialog) {
+        QTimer::singleShot(0, [&] {
+            busyWhileConnecting = QGuiApplication::overrideCursor() != nullptr &&
+                                  QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        });
+        ConsoleRig::pressDefault(dialog);
+    };
     rig.window->linkSelection().mnu_ethernet_Click();
+    QVERIFY(busyWhileConnecting);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(rig.panel(1), QStringLiteral("Ethernet Comms"));
     QCOMPARE(rig.panel(2), QStringLiteral("IP: ") + port);
     QCOMPARE(rig.state().portType, QStringLiteral("ethernet"));
@@ -182,11 +193,11 @@ void ConsoleShellTest::ethernetHostDialog() {
     QCOMPARE(rig.prompter.texts().last(), QStringLiteral("Invalid Port Number!"));
     QCOMPARE(rig.exchange().remotePort(), rig.sim.tcpPort());
 
-    // The serial port is not closed by choosing the TCP link.
+    // The TCP connection becomes the one open link.
     rig.dialogScript = nullptr;
     rig.window->linkSelection().mnu_comm1_Click();
     rig.window->linkSelection().mnu_ethernet_Click();
-    QVERIFY(rig.exchange().serial().isOpen());
+    QVERIFY(!rig.exchange().serial().isOpen());
 }
 
 void ConsoleShellTest::tcpErrorIsReported() {
