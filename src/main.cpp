@@ -12,12 +12,31 @@
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zov-console"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZOV Interface"));
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+namespace {
 
+struct Choices {
+    bool simulator = false;
+    bool showHidden = false;
+};
+
+// Asked only for help or the version: answered without the window system, so
+// it works on a machine without a display (a technician's SSH session).
+bool asksOnlyForText(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
+            if (argument == option) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Ends the program for --help, --version and options it does not know.
+Choices parseCommandLine(const QCoreApplication& application) {
+    QCoreApplication::setApplicationName(QStringLiteral("zov-console"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
     QCommandLineParser options;
     options.setApplicationDescription(
         QStringLiteral("Operator and service console for ZOV high-voltage X-ray supplies."));
@@ -32,6 +51,20 @@ int main(int argc, char* argv[]) {
     options.addOption(simulator);
     options.addOption(showHidden);
     options.process(application);
+    return {options.isSet(simulator), options.isSet(showHidden)};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (asksOnlyForText(argc, argv)) {
+        const QCoreApplication textOnly(argc, argv);
+        parseCommandLine(textOnly);
+        return 0;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("ZOV Interface"));
+    const Choices choices = parseCommandLine(application);
 
     zov::app::QtPrompter prompter(nullptr);
     zov::app::MainWindow window(prompter);
@@ -40,7 +73,7 @@ int main(int argc, char* argv[]) {
     // where every serial port choice leads, its TCP port fills the host dialog.
     QTemporaryDir simulatorDirectory;
     std::unique_ptr<zov::sim::Simulator> supply;
-    if (options.isSet(simulator)) {
+    if (choices.simulator) {
         supply = std::make_unique<zov::sim::Simulator>();
         const QString link = simulatorDirectory.filePath(QStringLiteral("zov-sim-port"));
         if (!simulatorDirectory.isValid() || !supply->startPty(link) || !supply->startTcp(0)) {
@@ -56,7 +89,7 @@ int main(int argc, char* argv[]) {
     }
     zov::app::installIdentityArea(window);
     zov::supply::installSupplyAreas(window);
-    window.setShowHidden(options.isSet(showHidden));
+    window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();
 }

@@ -65,14 +65,11 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     wireExchange();
 
     // Start-up: every shared variable at its start value (MainState), no
-    // timer running, no port open and nothing sent.
+    // timer running, no port open and nothing sent; the two diagnostic items
+    // disabled and hidden (markModeItem).
     exitTimer_.stop();
     exchange_.tmr_UPDATE().stop();
     exchange_.tmr_COMMWDT().stop();
-    for (const char* name : {"mnu_EXTRAS", "mnu_PASSTHRU"}) {
-        menuItem(QLatin1String(name))->setEnabled(false);
-        menuItem(QLatin1String(name))->setVisible(false);
-    }
 }
 
 MainWindow::~MainWindow() = default;
@@ -115,8 +112,11 @@ void MainWindow::buildMenus() {
     disabledHidden("mnu_RAWDATA", QStringLiteral("View Unscaled Data"));
     disabledHidden("mnu_SYSINFO", QStringLiteral("System Information"));
     disabledHidden("mnu_HWREV", QStringLiteral("Set H/W Revision"));
-    QAction* extras = disabledHidden("mnu_EXTRAS", QStringLiteral("Extras Window"));
-    QAction* passThrough = disabledHidden("mnu_PASSTHRU", QStringLiteral("Toggle Passthrough"));
+    QAction* extras = addItem(controlsMenu_, "mnu_EXTRAS", QStringLiteral("Extras Window"));
+    QAction* passThrough =
+        addItem(controlsMenu_, "mnu_PASSTHRU", QStringLiteral("Toggle Passthrough"));
+    markModeItem(extras);
+    markModeItem(passThrough);
     controlsMenu_->addSeparator()->setObjectName(QStringLiteral("mnu_sep1"));
     addItem(controlsMenu_, "mnu_AUTOUPDATE", QStringLiteral("Auto Update Mode"))
         ->setCheckable(true);
@@ -194,6 +194,12 @@ void MainWindow::markStartsHidden(QAction* action) {
     hiddenActions_.emplace_back(action);
 }
 
+void MainWindow::markModeItem(QAction* action) {
+    action->setEnabled(false);
+    action->setVisible(false);
+    modeItems_.emplace_back(action);
+}
+
 void MainWindow::setShowHidden(bool show) {
     if (!show) {
         return;
@@ -207,6 +213,11 @@ void MainWindow::setShowHidden(bool show) {
         if (action) {
             action->setVisible(true);
             action->setEnabled(true);
+        }
+    }
+    for (const auto& action : modeItems_) {
+        if (action) {
+            action->setVisible(true);
         }
     }
 }

@@ -59,10 +59,13 @@ public:
     void placeArea(MainArea area, QWidget* widget);
     QMenu& controlsMenu() { return *controlsMenu_; }
     QAction* menuItem(const QString& name) const;
-    // A control that the unit's standard set-up keeps hidden; shown when the
-    // console runs with --show-hidden.
+    // A control that the unit's standard set-up keeps hidden; shown (and a
+    // menu item enabled) when the console runs with --show-hidden.
     void markStartsHidden(QWidget* widget);
     void markStartsHidden(QAction* action);
+    // A menu item that only the special function mode makes available:
+    // --show-hidden shows it, but it stays disabled until the mode password.
+    void markModeItem(QAction* action);
     void setShowHidden(bool show);
 
     void disableCommandButtons();
@@ -120,6 +123,7 @@ private:
     std::vector<QPointer<QWidget>> windows_;
     std::vector<QPointer<QWidget>> hiddenWidgets_;
     std::vector<QPointer<QAction>> hiddenActions_;
+    std::vector<QPointer<QAction>> modeItems_;
     bool ending_ = false;
 };
 

@@ -2,6 +2,7 @@
 // the three ways to end, against the simulated supply.
 #include <QElapsedTimer>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -15,6 +16,7 @@ class ConsoleShellTest : public QObject {
     Q_OBJECT
 private slots:
     void startUp();
+    void helpAndVersionWithoutADisplay();
     void numberedPortsAndFollowUps();
     void userPortEntries();
     void usbPort();
@@ -52,6 +54,27 @@ void ConsoleShellTest::startUp() {
     rig.window->setShowHidden(true);
     QVERIFY(rig.item("mnu_ethernet")->isVisible());
     QVERIFY(rig.item("mnu_RAWDATA")->isEnabled());
+    // The diagnostic items are shown, but only the mode password makes them work.
+    for (const char* modeItem : {"mnu_EXTRAS", "mnu_PASSTHRU"}) {
+        QVERIFY2(rig.item(modeItem)->isVisible(), modeItem);
+        QVERIFY2(!rig.item(modeItem)->isEnabled(), modeItem);
+    }
+}
+
+void ConsoleShellTest::helpAndVersionWithoutADisplay() {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess console;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            environment.remove(QLatin1String(name));
+        }
+        console.setProcessEnvironment(environment);
+        console.start(QStringLiteral(ZOV_CONSOLE_PATH), {QLatin1String(option)});
+        QVERIFY(console.waitForFinished(10000));
+        QCOMPARE(console.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(console.exitCode(), 0);
+        QVERIFY2(console.readAllStandardOutput().contains("zov-console"), option);
+    }
 }
 
 void ConsoleShellTest::numberedPortsAndFollowUps() {
