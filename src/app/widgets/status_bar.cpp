@@ -16,36 +16,37 @@ struct PanelStart {
     const char* text;
     const char* toolTip;
     int stretch;
+    // Width in average characters for a panel whose text comes from outside
+    // (a reply, a frame, a port the user typed): it takes this much or what
+    // the bar gives it, never what its text would need. 0: the panel is as
+    // wide as its own text (the console's link settings, the clock).
+    int fixedCharacters;
 };
 
 constexpr std::array<PanelStart, StatusBar::kPanelCount> kPanelStarts{{
-    {"SET PORT!", "Comm Port Settings", 2},
-    {"Comm Ch.", "Selected Comm Port", 1},
-    {"", "Data Received", 3},
-    {"", "Data Transmitted", 3},
-    {"", "Today's Date", 0},
-    {"", "The Time Right Now!!", 0},
+    {"SET PORT!", "Comm Port Settings", 2, 0},
+    {"Comm Ch.", "Selected Comm Port", 1, 24},
+    {"", "Data Received", 3, 32},
+    {"", "Data Transmitted", 3, 32},
+    {"", "Today's Date", 0, 0},
+    {"", "The Time Right Now!!", 0, 0},
 }};
-
-// Written panels never ask for less than this many average characters.
-constexpr int kMinimumPanelCharacters = 10;
 
 // A coarse timer may fire up to 5 % early; a tick that close to the next second shows that second.
 constexpr int kEarlyTickSlackMs = 100;
 
 }  // namespace
 
-// One panel: the legible text, cut with "..." to the width the layout gives it. Written
-// panels take their width from the bar, never from their text.
+// One panel: the legible text, cut with "..." to the width the layout gives it.
 class StatusBar::PanelLabel : public QLabel {
 public:
-    PanelLabel(bool sizedByText, QWidget* parent) : QLabel(parent) {
+    PanelLabel(int fixedCharacters, QWidget* parent) : QLabel(parent) {
         setTextFormat(Qt::PlainText);
         setFrameShape(QFrame::Panel);
         setFrameShadow(QFrame::Sunken);
-        if (!sizedByText) {
+        if (fixedCharacters > 0) {
             setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            setMinimumWidth(fontMetrics().averageCharWidth() * kMinimumPanelCharacters);
+            setMinimumWidth(fontMetrics().averageCharWidth() * fixedCharacters);
         }
     }
 
@@ -79,7 +80,7 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("StatusBar1"));
     for (int i = 0; i < kPanelCount; ++i) {
         const PanelStart& start = kPanelStarts[size_t(i)];
-        auto* label = new PanelLabel(i + 1 >= kDatePanel, this);
+        auto* label = new PanelLabel(start.fixedCharacters, this);
         label->setObjectName(QStringLiteral("StatusBar1_panel%1").arg(i + 1));
         label->setToolTip(QString::fromLatin1(start.toolTip));
         label->setAccessibleDescription(QString::fromLatin1(start.toolTip));
