@@ -304,10 +304,11 @@ void LinkIntegrityTest::longReplyNeverResizesTheWindow() {
     const QByteArray longReply = "\x02" + QByteArray(60000, '7') + "\x03";
     ScriptedPeer peer([&](QTcpSocket& socket, const QByteArray&) { socket.write(longReply); });
     ConsoleRig rig;
-    rig.window->resize(800, 600);
+    rig.window->resize(1200, 600);
     rig.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
     chooseTcpPeer(rig, peer.port());
+    ConsoleRig::settle(100);
     const QSize size = rig.window->size();
     QCOMPARE(exchangeOnce(rig, "VSET;"), longReply);
     QCOMPARE(rig.panel(3), QStringLiteral("RX: ") + QString::fromLatin1(longReply));
