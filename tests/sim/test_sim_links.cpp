@@ -179,7 +179,7 @@ void SimLinksTest::serialPacedAtTheBaudRate() {
     m_sim->faults().serialBaud = 2400;
     PtyClient port(m_link);
     port.send(serialFrame("CONF;"));
-    QCOMPARE(port.readUntil('\n'), serialFrame("A01,ZOV80N100,6000,0500,2048,1,0,1024,;"));
+    QCOMPARE(port.readUntil('\n'), serialFrame("A01,ZOV80N100,6000,0500,2048,1,0,1024,"));
     QVERIFY2(port.reads() >= 5, qPrintable(QString::number(port.reads())));
 }
 
