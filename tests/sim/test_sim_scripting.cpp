@@ -1,8 +1,10 @@
-// The scripting and fault layer of the simulated supply, without any link
-// in between.
+// The scripting and fault layer of the simulated supply and its control
+// lines, without any link in between.
 #include <QtTest>
 
 #include "protocol/protocol.h"
+#include "sim/control_panel.h"
+#include "sim/control_words.h"
 #include "sim/handling.h"
 #include "sim/replies.h"
 #include "sim/scripting_layer.h"
@@ -50,6 +52,11 @@ private slots:
     void faultsAimedAndCountedFromTheirSetting();
     void randomLossesRepeatWithTheirSeed();
     void refusalAimedAtSetCommands();
+    void wordsSplitAtBlanksAndQuotes();
+    void controlLinesDriveTheUnit();
+    void controlLinesSetTheLinkFaults();
+    void wrongControlLinesChangeNothing_data();
+    void wrongControlLinesChangeNothing();
     void logLinesSayWhatBecameOfACommand();
 };
 
@@ -206,6 +213,154 @@ void SimScriptingTest::refusalAimedAtSetCommands() {
     layer.clearFaults();
     layer.faults().refuseAll = true;
     QCOMPARE(treated(layer, {"STAT;", "ENBL 1;"}), "rr");
+}
+
+void SimScriptingTest::wordsSplitAtBlanksAndQuotes() {
+    using Split = std::optional<std::vector<std::string>>;
+    QCOMPARE(splitWords("  reply STAT;\ttext  1; "), Split({"reply", "STAT;", "text", "1;"}));
+    QCOMPARE(splitWords(R"(reply "SLVR ;" raw "\x02 \"q\" \\ \r\n\t" "")"),
+             Split({"reply", "SLVR ;", "raw", "\x02 \"q\" \\ \r\n\t", ""}));
+    QCOMPARE(splitWords(""), Split(std::vector<std::string>{}));
+    for (const char* wrong : {R"(reply "STAT;)", R"("\x0")", R"("\xzz")", R"("\q")", R"("\)"}) {
+        QVERIFY2(!splitWords(wrong), wrong);
+    }
+}
+
+void SimScriptingTest::controlLinesDriveTheUnit() {
+    Simulator sim;
+    ControlPanel panel(sim);
+    SupplyModel& unit = sim.model();
+    const auto run = [&](const char* line) {
+        const auto error = panel.run(line);
+        QVERIFY2(!error, error ? error->c_str() : "");
+    };
+    run("interlock open");
+    QVERIFY(unit.interlockOpen());
+    run("interlock closed");
+    QVERIFY(!unit.interlockOpen());
+    for (const char* flag : {"arc", "temperature", "over-voltage", "under-voltage", "over-current",
+                             "under-current", "watchdog"}) {
+        run(("fault " + std::string(flag) + " on").c_str());
+    }
+    QCOMPARE(replyTo(unit, "FLT;"), "11111110;");
+    QCOMPARE(replyTo(unit, "22,"), "22,0,0,1,0,0,0,0,0,");
+    run("fault supply on");
+    QVERIFY(unit.fault(Fault::Supply));
+    run("fault over-voltage off");
+    QVERIFY(!unit.fault(Fault::OverVoltage));
+    QVERIFY(unit.fault(Fault::UnderVoltage));
+    run("fault clear");
+    QVERIFY(!unit.anyFault());
+
+    run("current-mode on");
+    run("remote on");
+    QVERIFY(unit.currentMode() && unit.remote());
+    run("monitor temperature 341");
+    run("monitor voltage 4095");
+    QCOMPARE(replyTo(unit, "TEMP;"), "341;");
+    QCOMPARE(replyTo(unit, "VMON;"), "4095;");
+    run("monitor voltage free");
+    run("noise off");
+    QCOMPARE(replyTo(unit, "VMON;"), "0;");
+    QCOMPARE(replyTo(unit, "LVPS;"), "6382;");
+    run("baud 9600");
+    QCOMPARE(unit.baudRate(), 9600);
+
+    run("watchdog trip 50");
+    run("watchdog on");
+    QVERIFY(unit.watchdogEnabled());
+    QTRY_VERIFY(unit.fault(Fault::Watchdog));
+    run("watchdog off");
+    QVERIFY(!unit.watchdogEnabled());
+
+    // Arcs need the output on.
+    run("fault clear");
+    QCOMPARE(replyTo(unit, "ENBL 1;"), ";");
+    run("arc");
+    QCOMPARE(replyTo(unit, "FLT;"), "10000000;");
+    run("arc every 20");
+    // Each read takes the arc flag, so wait for one read to find it.
+    QVERIFY(QTest::qWaitFor([&] { return replyTo(unit, "FLT;") == "10000000;"; }));
+    run("arc every off");
+    run("# a comment, and then a blank line");
+    run("   ");
+}
+
+void SimScriptingTest::controlLinesSetTheLinkFaults() {
+    Simulator sim;
+    ControlPanel panel(sim);
+    QVERIFY(!panel.run(R"(link only "SLIR ;" drop-every 2 delay 150 split 3 split-gap 40)"));
+    QVERIFY(!panel.run(R"(link garbage "\x7f" trailing "\r\nX" refuse set tcp-drop-every 4)"));
+    QVERIFY(!panel.run("link drop-share 0.5 seed 9 pace unit"));
+    const FaultPlan& plan = sim.faults();
+    QCOMPARE(plan.only, CommandPattern("SLIR ;"));
+    QCOMPARE(plan.dropEvery, 2);
+    QCOMPARE(plan.delay, 150ms);
+    QCOMPARE(plan.splitPieces, 3);
+    QCOMPARE(plan.splitGap, 40ms);
+    QCOMPARE(plan.leadingGarbage, "\x7f");
+    QCOMPARE(plan.trailingBytes, "\r\nX");
+    QVERIFY(plan.refuseSetCommands && !plan.refuseAll);
+    QCOMPARE(plan.tcpDropEvery, 4);
+    QCOMPARE(plan.dropFraction, 0.5);
+    QCOMPARE(plan.seed, 9u);
+    QVERIFY(plan.pacedSerial);
+    QVERIFY(!panel.run("link pace 2400 refuse all only all"));
+    QCOMPARE(plan.serialBaud, 2400);
+    QVERIFY(!plan.pacedSerial && plan.refuseAll && !plan.refuseSetCommands);
+    QCOMPARE(plan.only, CommandPattern());
+    QVERIFY(!panel.run("link clear"));
+    QCOMPARE(plan.dropEvery, 0);
+    QCOMPARE(plan.serialBaud, 0);
+}
+
+void SimScriptingTest::wrongControlLinesChangeNothing_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("unknown") << "lever up"
+                             << "no control command \"lever\"";
+    QTest::newRow("no flag") << "fault sparks on"
+                             << "no fault flag \"sparks\"";
+    QTest::newRow("no switch") << "fault arc"
+                               << "missing on or off";
+    QTest::newRow("bad switch") << "interlock ajar"
+                                << "open or closed, not \"ajar\"";
+    QTest::newRow("left over") << "interlock open now"
+                               << "unexpected \"now\"";
+    QTest::newRow("count") << "monitor temperature -1"
+                           << "count or free must be a whole number from 0 to 65535, not \"-1\"";
+    QTest::newRow("speed") << "baud 2400"
+                           << "the unit runs at 9600 or 115200 baud";
+    QTest::newRow("quote") << "reply \"STAT; silent"
+                           << "an unclosed quote or a bad escape";
+    QTest::newRow("two contents") << "reply STAT; silent text 1;"
+                                  << "more than one content for one reply";
+    QTest::newRow("never") << "reply STAT; times 0"
+                           << "a reply must be given at least once";
+    QTest::newRow("offsets") << "reply STAT; split-at 3,x"
+                             << "a byte offset must be a whole number from 0 to 4096, not \"x\"";
+    QTest::newRow("link offsets") << "link split-at 3"
+                                  << "link faults split into equal pieces; split-at is for reply "
+                                     "and status";
+    QTest::newRow("share") << "link drop-every 1 drop-share 2"
+                           << "the share must be from 0 to 1";
+    QTest::newRow("nothing") << "link"
+                             << "missing link setting";
+    QTest::newRow("arcs") << "arc every 0"
+                          << "the arc period must be at least 1 ms";
+}
+
+void SimScriptingTest::wrongControlLinesChangeNothing() {
+    QFETCH(QString, line);
+    QFETCH(QString, error);
+    Simulator sim;
+    ControlPanel panel(sim);
+    const auto got = panel.run(line.toStdString());
+    QCOMPARE(QString::fromStdString(got.value_or("(carried out)")), error);
+    QVERIFY(!sim.model().interlockOpen());
+    QCOMPARE(sim.faults().dropEvery, 0);
+    QCOMPARE(sim.faults().serialBaud, 0);
+    QCOMPARE(replyTo(sim.model(), "TEMP;").size(), 4u);
 }
 
 void SimScriptingTest::logLinesSayWhatBecameOfACommand() {
