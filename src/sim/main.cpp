@@ -1,20 +1,25 @@
 // zov-sim: a simulated ZOV supply on a pseudo-terminal and/or a TCP port,
-// serving until it is killed.
+// serving until it is killed, driven from its command line and its control
+// channel.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <sys/socket.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
+#include "sim/command_log.h"
+#include "sim/control_channel.h"
+#include "sim/control_panel.h"
 #include "sim/simulator.h"
 
 namespace {
 
+using zov::sim::ControlPanel;
 using zov::sim::Fault;
 using zov::sim::Simulator;
 
@@ -40,10 +45,18 @@ struct Options {
     QCommandLineOption pty{"pty", "Serve the serial side on a pseudo-terminal linked as <link>.",
                            "link"};
     QCommandLineOption tcp{"tcp", "Listen on 127.0.0.1:<port>.", "port"};
-    QCommandLineOption log{"log", "Append every command received to <file>, one per line.", "file"};
-    QCommandLineOption dropEvery{"drop-every", "Leave every <n>th command unanswered.", "n"};
-    QCommandLineOption dropFraction{"drop-fraction",
-                                    "Leave this share (0..1) of commands unanswered.", "share"};
+    QCommandLineOption log{
+        "log", "Append a line to <file> for every command and what became of it.", "file"};
+    QCommandLineOption control{
+        "control", "Read control lines from the named pipe <path> (created), or - for stdin.",
+        "path"};
+    QCommandLineOption run{"do", "Carry out a control line at start (repeatable).", "line"};
+    QCommandLineOption only{
+        "only", "Aim the link fault options at the commands <pattern> matches (see reply).",
+        "pattern"};
+    QCommandLineOption dropEvery{"drop-every", "Leave every <n>th reply unsent.", "n"};
+    QCommandLineOption dropFraction{"drop-fraction", "Leave this share (0..1) of replies unsent.",
+                                    "share"};
     QCommandLineOption seed{"seed", "Seed for --drop-fraction.", "seed", "1"};
     QCommandLineOption delay{"delay", "Start each reply <ms> late.", "ms"};
     QCommandLineOption split{"split", "Send each reply in <n> pieces.", "n"};
@@ -51,7 +64,10 @@ struct Options {
     QCommandLineOption garbage{"garbage", "Send <text> before each reply's STX.", "text"};
     QCommandLineOption trailing{"trailing", "Send <text> after each reply's terminator.", "text"};
     QCommandLineOption refuseAll{"refuse-all", "Refuse every command."};
-    QCommandLineOption baud{"baud", "Pace the serial side at <rate> baud, 10 bit times a byte.",
+    QCommandLineOption refuseSet{"refuse-set", "Refuse the commands that set something."};
+    QCommandLineOption baud{"baud",
+                            "The unit's serial speed at start (9600 or 115200); the serial side "
+                            "is paced at the unit's speed and a host at another speed is noise.",
                             "rate"};
     QCommandLineOption tcpDropEvery{"tcp-drop-every",
                                     "Close the TCP connection at every <n>th command.", "n"};
@@ -59,13 +75,17 @@ struct Options {
     QCommandLineOption interlockOpen{"interlock-open", "Start with the interlock open."};
     QCommandLineOption supplyFault{"supply-fault", "Start with a supply fault latched."};
     QCommandLineOption arcEvery{"arc-every", "An arc every <ms> while the output is on.", "ms"};
-    QCommandLineOption watchdog{"watchdog", "Start with the unit watchdog on, tripping after <ms>.",
-                                "ms"};
+    QCommandLineOption watchdog{"watchdog", "Start with the unit watchdog on or off (off).",
+                                "on|off"};
+    QCommandLineOption watchdogTrip{
+        "watchdog-trip", "The watchdog trips <ms> after the last keep-alive (3000).", "ms"};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({pty, tcp, log, dropEvery, dropFraction, seed, delay, split, splitGap,
-                           garbage, trailing, refuseAll, baud, tcpDropEvery, noStatus,
-                           interlockOpen, supplyFault, arcEvery, watchdog});
+        parser.addOptions({pty,         tcp,       log,          control,     run,
+                           only,        dropEvery, dropFraction, seed,        delay,
+                           split,       splitGap,  garbage,      trailing,    refuseAll,
+                           refuseSet,   baud,      tcpDropEvery, noStatus,    interlockOpen,
+                           supplyFault, arcEvery,  watchdog,     watchdogTrip});
     }
 };
 
@@ -79,6 +99,7 @@ std::chrono::milliseconds ms(const QCommandLineParser& parser, const QCommandLin
 
 void applyFaults(const QCommandLineParser& parser, const Options& o, Simulator& sim) {
     auto& plan = sim.faults();
+    plan.only = parser.value(o.only).toStdString();
     plan.dropEvery = number(parser, o.dropEvery);
     plan.dropFraction = parser.value(o.dropFraction).toDouble();
     plan.seed = parser.value(o.seed).toUInt();
@@ -88,35 +109,58 @@ void applyFaults(const QCommandLineParser& parser, const Options& o, Simulator& 
     plan.leadingGarbage = parser.value(o.garbage).toStdString();
     plan.trailingBytes = parser.value(o.trailing).toStdString();
     plan.refuseAll = parser.isSet(o.refuseAll);
-    plan.serialBaud = number(parser, o.baud);
+    plan.refuseSetCommands = parser.isSet(o.refuseSet);
+    plan.pacedSerial = parser.isSet(o.baud);
     plan.tcpDropEvery = number(parser, o.tcpDropEvery);
     sim.setUnsolicitedStatus(!parser.isSet(o.noStatus));
-
-    auto& model = sim.model();
-    model.setInterlockOpen(parser.isSet(o.interlockOpen));
-    model.setFault(Fault::Supply, parser.isSet(o.supplyFault));
-    if (parser.isSet(o.watchdog)) {
-        model.setWatchdogTimeout(ms(parser, o.watchdog));
-        model.setWatchdogEnabled(true);
-    }
-    if (parser.isSet(o.arcEvery)) {
-        auto* arcs = new QTimer(&sim);
-        QObject::connect(arcs, &QTimer::timeout, &model, &zov::sim::SupplyModel::arc);
-        arcs->start(ms(parser, o.arcEvery));
-    }
 }
 
-bool openLog(const QString& path, Simulator& sim) {
-    auto* file = new QFile(path, &sim);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        std::fprintf(stderr, "zov-sim: cannot write %s\n", qPrintable(path));
-        return false;
+// The unit's state at power-up, as the command line asks, in control lines.
+QStringList startLines(const QCommandLineParser& parser, const Options& o) {
+    QStringList lines;
+    const auto add = [&](const QCommandLineOption& option, const QString& line) {
+        if (parser.isSet(option)) {
+            lines << line;
+        }
+    };
+    add(o.interlockOpen, QStringLiteral("interlock open"));
+    add(o.supplyFault, QStringLiteral("fault supply on"));
+    add(o.baud, QStringLiteral("baud ") + parser.value(o.baud));
+    add(o.watchdogTrip, QStringLiteral("watchdog trip ") + parser.value(o.watchdogTrip));
+    add(o.watchdog, QStringLiteral("watchdog ") + parser.value(o.watchdog));
+    add(o.arcEvery, QStringLiteral("arc every ") + parser.value(o.arcEvery));
+    return lines + parser.values(o.run);
+}
+
+// The lines of the command line; the first wrong one ends the program.
+bool runAll(ControlPanel& panel, zov::sim::CommandLog* log, const QStringList& lines) {
+    for (const QString& line : lines) {
+        if (log) {
+            log->note("control " + zov::sim::printable(line.toStdString()));
+        }
+        if (const auto error = panel.run(line.toStdString())) {
+            std::fprintf(stderr, "zov-sim: %s: %s\n", qPrintable(line), error->c_str());
+            return false;
+        }
     }
-    QObject::connect(&sim, &Simulator::commandReceived, file, [file](const QString& command) {
-        file->write(command.toLatin1() + '\n');
-        file->flush();
-    });
     return true;
+}
+
+// A control line as it comes, and what is wrong with it to stderr, both in the log.
+void runControl(ControlPanel& panel, zov::sim::CommandLog* log,
+                std::optional<std::string_view> line) {
+    const std::string text = line ? zov::sim::printable(*line) : "(too long, ignored)";
+    if (log) {
+        log->note("control " + text);
+    }
+    const auto error = line ? panel.run(*line) : std::optional<std::string>("too long");
+    if (!error) {
+        return;
+    }
+    if (log) {
+        log->note("control error: " + *error);
+    }
+    std::fprintf(stderr, "zov-sim: control: %s: %s\n", text.c_str(), error->c_str());
 }
 
 }  // namespace
@@ -125,7 +169,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zov-sim");
     QCommandLineParser parser;
-    parser.setApplicationDescription("Simulated ZOV high-voltage supply.");
+    parser.setApplicationDescription(QStringLiteral("Simulated ZOV high-voltage supply.\n\n") +
+                                     ControlPanel::kHelp);
     parser.addHelpOption();
     const Options options;
     options.addTo(parser);
@@ -136,8 +181,25 @@ int main(int argc, char* argv[]) {
     }
 
     Simulator sim;
+    ControlPanel panel(sim);
+    QFile logFile(parser.value(options.log));
+    std::unique_ptr<zov::sim::CommandLog> log;
+    if (parser.isSet(options.log)) {
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            std::fprintf(stderr, "zov-sim: cannot write %s\n", qPrintable(logFile.fileName()));
+            return 1;
+        }
+        log = std::make_unique<zov::sim::CommandLog>(sim, logFile);
+    }
     applyFaults(parser, options, sim);
-    if (parser.isSet(options.log) && !openLog(parser.value(options.log), sim)) {
+    if (!runAll(panel, log.get(), startLines(parser, options))) {
+        return 2;
+    }
+    zov::sim::ControlChannel channel(
+        [&](std::optional<std::string_view> line) { runControl(panel, log.get(), line); });
+    QString error;
+    if (parser.isSet(options.control) && !channel.open(parser.value(options.control), &error)) {
+        std::fprintf(stderr, "zov-sim: %s\n", qPrintable(error));
         return 1;
     }
     if (parser.isSet(options.pty)) {
@@ -154,6 +216,9 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::printf("zov-sim: tcp on 127.0.0.1:%u\n", sim.tcpPort());
+    }
+    if (parser.isSet(options.control)) {
+        std::printf("zov-sim: control on %s\n", qPrintable(parser.value(options.control)));
     }
     std::fflush(stdout);
     quitOnSignals(app);

@@ -14,10 +14,18 @@ using Handler = Value (*)(SupplyModel&, std::string_view argument);
 // access code first.
 enum class Lock { None, Factory, SerialNumber };
 
+// Most replies close with ";"; a field list closes with its last field's ",".
+enum class Closing { Semicolon, LastField };
+
 struct Entry {
     Handler handler;
+    CommandKind kind;
     Lock lock = Lock::None;
+    Closing closing = Closing::Semicolon;
 };
+
+constexpr CommandKind kQuery = CommandKind::Query;
+constexpr CommandKind kSetting = CommandKind::Setting;
 
 const Value kAck = std::string();
 
@@ -34,12 +42,6 @@ std::string fourDigits(int number) {
 
 Value ackIf(bool accepted) {
     return accepted ? kAck : std::nullopt;
-}
-
-// Stored texts must not carry the reply's own separators.
-bool isStorableText(std::string_view argument, std::size_t maxLength) {
-    return !argument.empty() && argument.size() <= maxLength &&
-           argument.find_first_of(",;") == std::string_view::npos;
 }
 
 template <Channel channel>
@@ -118,71 +120,95 @@ Value programHardwareRevision(SupplyModel& model, std::string_view argument) {
 
 const std::map<std::string_view, Entry>& table() {
     static const std::map<std::string_view, Entry> entries{
-        {"VSET", {readSetpoint<Channel::Voltage>}},
-        {"ISET", {readSetpoint<Channel::Current>}},
-        {"VREF", {programSetpoint<Channel::Voltage>}},
-        {"IREF", {programSetpoint<Channel::Current>}},
-        {"ENBL", {enable}},
+        {"VSET", {readSetpoint<Channel::Voltage>, kQuery}},
+        {"ISET", {readSetpoint<Channel::Current>, kQuery}},
+        {"VREF", {programSetpoint<Channel::Voltage>, kSetting}},
+        {"IREF", {programSetpoint<Channel::Current>, kSetting}},
+        {"ENBL", {enable, kSetting}},
         {"STAT",
-         {[](SupplyModel& m, std::string_view) -> Value { return m.outputOn() ? "1" : "0"; }}},
-        {"FLT", {faultFlags}},
-        {"CLR", {[](SupplyModel& m, std::string_view) {
-             m.clearFaults();
-             return kAck;
-         }}},
-        {"VMON", {readMonitor<Monitor::Voltage>}},
-        {"IMON", {readMonitor<Monitor::Current>}},
-        {"FMON", {readMonitor<Monitor::Filament>}},
-        {"LVPS", {readMonitor<Monitor::AuxSupply>}},
-        {"TEMP", {readMonitor<Monitor::Temperature>}},
-        {"SLVR", {[](SupplyModel& m, std::string_view) -> Value {
-             return fourDigits(m.factory().fullScaleVoltage);
-         }}},
-        {"SLIR", {[](SupplyModel& m, std::string_view) -> Value {
-             return fourDigits(m.factory().fullScaleCurrent);
-         }}},
+         {[](SupplyModel& m, std::string_view) -> Value { return m.outputOn() ? "1" : "0"; },
+          kQuery}},
+        {"FLT", {faultFlags, kQuery}},
+        {"CLR",
+         {[](SupplyModel& m, std::string_view) {
+              m.clearFaults();
+              return kAck;
+          },
+          kSetting}},
+        {"VMON", {readMonitor<Monitor::Voltage>, kQuery}},
+        {"IMON", {readMonitor<Monitor::Current>, kQuery}},
+        {"FMON", {readMonitor<Monitor::Filament>, kQuery}},
+        {"LVPS", {readMonitor<Monitor::AuxSupply>, kQuery}},
+        {"TEMP", {readMonitor<Monitor::Temperature>, kQuery}},
+        {"SLVR",
+         {[](SupplyModel& m, std::string_view) -> Value {
+              return fourDigits(m.factory().fullScaleVoltage);
+          },
+          kQuery}},
+        {"SLIR",
+         {[](SupplyModel& m, std::string_view) -> Value {
+              return fourDigits(m.factory().fullScaleCurrent);
+          },
+          kQuery}},
         {"HWVR",
-         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().hardwareRevision; }}},
-        {"MODR", {[](SupplyModel& m, std::string_view) -> Value { return m.identity().model; }}},
+         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().hardwareRevision; },
+          kQuery}},
+        {"MODR",
+         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().model; }, kQuery}},
         // Revision in the first eleven characters, the build after "BLD".
-        {"FREV", {[](SupplyModel& m, std::string_view) -> Value {
-             return m.identity().softwareRevision + ",BLD" + m.identity().softwareBuild + ',';
-         }}},
+        {"FREV",
+         {[](SupplyModel& m, std::string_view) -> Value {
+              return m.identity().softwareRevision + ",BLD" + m.identity().softwareBuild + ',';
+          },
+          kQuery}},
         {"SOFT",
-         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().softwareBuild; }}},
+         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().softwareBuild; },
+          kQuery}},
         {"SNUR",
-         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().serialNumber; }}},
-        {"PASS", {[](SupplyModel& m, std::string_view code) { return ackIf(m.unlock(code)); }}},
-        {"CONF", {configuration}},
-        {"HWVP", {programHardwareRevision, Lock::Factory}},
-        {"MODP", {programIdentityText<&Identity::model, 15>, Lock::Factory}},
-        {"SLVP", {programFactoryNumber<&FactoryData::fullScaleVoltage, 0>, Lock::Factory}},
-        {"SLIP", {programFactoryNumber<&FactoryData::fullScaleCurrent, 0>, Lock::Factory}},
+         {[](SupplyModel& m, std::string_view) -> Value { return m.identity().serialNumber; },
+          kQuery}},
+        {"PASS",
+         {[](SupplyModel& m, std::string_view code) { return ackIf(m.unlock(code)); }, kSetting}},
+        {"CONF", {configuration, kQuery, Lock::None, Closing::LastField}},
+        {"HWVP", {programHardwareRevision, kSetting, Lock::Factory}},
+        {"MODP", {programIdentityText<&Identity::model, 15>, kSetting, Lock::Factory}},
+        {"SLVP",
+         {programFactoryNumber<&FactoryData::fullScaleVoltage, 0>, kSetting, Lock::Factory}},
+        {"SLIP",
+         {programFactoryNumber<&FactoryData::fullScaleCurrent, 0>, kSetting, Lock::Factory}},
         {"FILP",
-         {programFactoryNumber<&FactoryData::filamentPreheat, kFullScaleCount>, Lock::Factory}},
-        {"RAMP", {programFactoryNumber<&FactoryData::rampSpeed, 1>, Lock::Factory}},
-        {"ARCP", {programFactoryNumber<&FactoryData::arcMode, 1>, Lock::Factory}},
+         {programFactoryNumber<&FactoryData::filamentPreheat, kFullScaleCount>, kSetting,
+          Lock::Factory}},
+        {"RAMP", {programFactoryNumber<&FactoryData::rampSpeed, 1>, kSetting, Lock::Factory}},
+        {"ARCP", {programFactoryNumber<&FactoryData::arcMode, 1>, kSetting, Lock::Factory}},
         {"FTON",
-         {programFactoryNumber<&FactoryData::filamentTurnOn, kFullScaleCount>, Lock::Factory}},
-        {"SNUS", {programIdentityText<&Identity::serialNumber, 31>, Lock::SerialNumber}},
-        {"WDTE", {[](SupplyModel& m, std::string_view on) -> Value {
-             if (on != "0" && on != "1") {
-                 return std::nullopt;
-             }
-             m.setWatchdogEnabled(on == "1");
-             return kAck;
-         }}},
-        {"WDTT", {[](SupplyModel& m, std::string_view) {
-             m.keepAlive();
-             return kAck;
-         }}},
-        {"BAUD", {[](SupplyModel& m, std::string_view code) -> Value {
-             if (code != "1" && code != "2") {
-                 return std::nullopt;
-             }
-             m.setBaudRate(code == "1" ? 115200 : 9600);
-             return kAck;
-         }}},
+         {programFactoryNumber<&FactoryData::filamentTurnOn, kFullScaleCount>, kSetting,
+          Lock::Factory}},
+        {"SNUS", {programIdentityText<&Identity::serialNumber, 31>, kSetting, Lock::SerialNumber}},
+        {"WDTE",
+         {[](SupplyModel& m, std::string_view on) -> Value {
+              if (on != "0" && on != "1") {
+                  return std::nullopt;
+              }
+              m.setWatchdogEnabled(on == "1");
+              return kAck;
+          },
+          kSetting}},
+        {"WDTT",
+         {[](SupplyModel& m, std::string_view) {
+              m.keepAlive();
+              return kAck;
+          },
+          kSetting}},
+        {"BAUD",
+         {[](SupplyModel& m, std::string_view code) -> Value {
+              if (code != "1" && code != "2") {
+                  return std::nullopt;
+              }
+              m.setBaudRate(code == "1" ? 115200 : 9600);
+              return kAck;
+          },
+          kSetting}},
     };
     return entries;
 }
@@ -201,12 +227,25 @@ bool unlocked(const SupplyModel& model, Lock lock) {
 
 }  // namespace
 
-std::optional<std::string> mnemonicValue(SupplyModel& model, const Command& command) {
+std::optional<std::string> mnemonicReply(SupplyModel& model, const Command& command) {
     const auto found = table().find(command.name);
     if (found == table().end() || !unlocked(model, found->second.lock)) {
         return std::nullopt;
     }
-    return found->second.handler(model, command.arg(0));
+    const Entry& entry = found->second;
+    const Value value = entry.handler(model, command.arg(0));
+    if (!value || entry.closing == Closing::LastField) {
+        return value;
+    }
+    return *value + ';';
+}
+
+std::optional<CommandKind> mnemonicKind(std::string_view name) {
+    const auto found = table().find(name);
+    if (found == table().end()) {
+        return std::nullopt;
+    }
+    return found->second.kind;
 }
 
 }  // namespace zov::sim

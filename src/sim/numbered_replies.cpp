@@ -10,6 +10,14 @@ namespace {
 using Value = std::optional<std::string>;
 using Handler = Value (*)(SupplyModel&, const Command&);
 
+struct Entry {
+    Handler handler;
+    CommandKind kind;
+};
+
+constexpr CommandKind kQuery = CommandKind::Query;
+constexpr CommandKind kSetting = CommandKind::Setting;
+
 const Value kAck = std::string(kDone);
 
 // The order in which "27," reports and "09," programs the user options.
@@ -44,12 +52,17 @@ Value readOptions(SupplyModel& model, const Command&) {
     return fields;
 }
 
+// An empty field leaves that option as it is: a console that could not read
+// the options sends the ones it never learned as empty texts.
 Value programOptions(SupplyModel& model, const Command& command) {
     if (command.args.size() != kOptionOrder.size()) {
         return std::nullopt;
     }
-    UserOptions options;
+    UserOptions options = model.options();
     for (std::size_t i = 0; i < kOptionOrder.size(); ++i) {
+        if (command.args[i].empty()) {
+            continue;
+        }
         const auto number = parseWholeNumber(command.args[i]);
         if (!number || *number < 0) {
             return std::nullopt;
@@ -72,45 +85,55 @@ Value setRemote(SupplyModel& model, const Command& command) {
 }
 
 Value setHardwareRevision(SupplyModel& model, const Command& command) {
-    if (command.arg(0).size() != 3) {
+    if (command.arg(0).size() != 3 || !isStorableText(command.arg(0), 3)) {
         return std::nullopt;
     }
     model.identity().hardwareRevision = std::string(command.arg(0));
     return kAck;
 }
 
-const std::map<std::string_view, Handler>& table() {
-    static const std::map<std::string_view, Handler> handlers{
-        {"10", programSetpoint<Channel::Voltage>},
-        {"11", programSetpoint<Channel::Current>},
-        {"12", programSetpoint<Channel::FilamentLimit>},
-        {"13", programSetpoint<Channel::FilamentPreheat>},
-        {"16", readSetpoint<Channel::FilamentLimit>},
-        {"17", readSetpoint<Channel::FilamentPreheat>},
-        {"22", [](SupplyModel& m, const Command&) -> Value { return statusFlags(m); }},
-        {"27", readOptions},
-        {"09", programOptions},
+const std::map<std::string_view, Entry>& table() {
+    static const std::map<std::string_view, Entry> entries{
+        {"10", {programSetpoint<Channel::Voltage>, kSetting}},
+        {"11", {programSetpoint<Channel::Current>, kSetting}},
+        {"12", {programSetpoint<Channel::FilamentLimit>, kSetting}},
+        {"13", {programSetpoint<Channel::FilamentPreheat>, kSetting}},
+        {"16", {readSetpoint<Channel::FilamentLimit>, kQuery}},
+        {"17", {readSetpoint<Channel::FilamentPreheat>, kQuery}},
+        {"22", {[](SupplyModel& m, const Command&) -> Value { return statusFlags(m); }, kQuery}},
+        {"27", {readOptions, kQuery}},
+        {"09", {programOptions, kSetting}},
         // The unit keeps no hours figure that can be read back.
-        {"30", [](SupplyModel&, const Command&) { return kAck; }},
-        {"40", setHardwareRevision},
+        {"30", {[](SupplyModel&, const Command&) { return kAck; }, kSetting}},
+        {"40", {setHardwareRevision, kSetting}},
         {"96",
-         [](SupplyModel& m, const Command&) {
-             m.togglePassThrough();
-             return kAck;
-         }},
-        {"99", setRemote},
+         {[](SupplyModel& m, const Command&) {
+              m.togglePassThrough();
+              return kAck;
+          },
+          kSetting}},
+        {"99", {setRemote, kSetting}},
     };
-    return handlers;
+    return entries;
 }
 
 }  // namespace
 
-std::optional<std::string> numberedValue(SupplyModel& model, const Command& command) {
+std::optional<std::string> numberedReply(SupplyModel& model, const Command& command) {
     const auto found = table().find(command.name);
     if (found == table().end()) {
         return std::nullopt;
     }
-    return found->second(model, command);
+    const Value value = found->second.handler(model, command);
+    return value ? std::optional<std::string>(numberedText(command.name, *value)) : std::nullopt;
+}
+
+std::optional<CommandKind> numberedKind(std::string_view name) {
+    const auto found = table().find(name);
+    if (found == table().end()) {
+        return std::nullopt;
+    }
+    return found->second.kind;
 }
 
 }  // namespace zov::sim

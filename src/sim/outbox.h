@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/fault_plan.h"
+#include "sim/shape.h"
 
 namespace zov::sim {
 

@@ -3,6 +3,10 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -18,6 +22,27 @@ namespace {
 // persistent condition does not spin the event loop.
 constexpr int kReadPauseMs = 100;
 
+constexpr std::array<std::pair<speed_t, int>, 9> kSpeeds{{{B1200, 1200},
+                                                          {B2400, 2400},
+                                                          {B4800, 4800},
+                                                          {B9600, 9600},
+                                                          {B19200, 19200},
+                                                          {B38400, 38400},
+                                                          {B57600, 57600},
+                                                          {B115200, 115200},
+                                                          {B230400, 230400}}};
+
+// A UART at the wrong speed sees framing errors and bytes that are none of
+// the ones sent: here every byte comes out with its top bit set, so no STX,
+// ETX, CR or LF survives.
+std::string garbled(std::string_view bytes) {
+    std::string noise(bytes);
+    for (char& c : noise) {
+        c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
+    }
+    return noise;
+}
+
 QString systemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
                                         QString::fromLocal8Bit(std::strerror(errno)));
@@ -25,16 +50,18 @@ QString systemError(const char* what) {
 
 }  // namespace
 
-PtyServer::PtyServer(CommandSink sink, QObject* parent)
+PtyServer::PtyServer(CommandSink sink, SpeedToMatch speedToMatch, NoiseSink noise, QObject* parent)
     : QObject(parent),
       m_sink(std::move(sink)),
+      m_speedToMatch(std::move(speedToMatch)),
+      m_noise(std::move(noise)),
       m_outbox([this](std::string_view bytes) { write(bytes); }, this) {}
 
 PtyServer::~PtyServer() {
     close();
 }
 
-bool PtyServer::open(const QString& linkPath, QString* error) {
+bool PtyServer::open(const QString& linkPath, int baud, QString* error) {
     auto fail = [&](const QString& message) {
         *error = message;
         close();
@@ -58,6 +85,11 @@ bool PtyServer::open(const QString& linkPath, QString* error) {
         return fail(systemError("pseudo-terminal device"));
     }
     ::cfmakeraw(&settings);
+    const auto speed = std::find_if(kSpeeds.begin(), kSpeeds.end(),
+                                    [baud](const auto& entry) { return entry.second == baud; });
+    if (speed != kSpeeds.end()) {
+        ::cfsetspeed(&settings, speed->first);
+    }
     if (::tcsetattr(m_slave, TCSANOW, &settings) != 0) {
         return fail(systemError("raw mode"));
     }
@@ -79,10 +111,7 @@ void PtyServer::readAvailable() {
     for (;;) {
         const ssize_t got = ::read(m_master, buffer, sizeof buffer);
         if (got > 0) {
-            for (const std::string& command :
-                 m_reader.feed(std::string_view(buffer, static_cast<std::size_t>(got)))) {
-                m_sink(command, m_outbox);
-            }
+            receive(std::string_view(buffer, static_cast<std::size_t>(got)));
             continue;
         }
         if (got < 0 && errno == EINTR) {
@@ -97,9 +126,24 @@ void PtyServer::readAvailable() {
     }
 }
 
+void PtyServer::receive(std::string_view bytes) {
+    if (speedsDisagree()) {
+        m_reader = FrameReader(Link::Serial);
+        m_noise(bytes, hostBaud());
+        return;
+    }
+    for (const std::string& command : m_reader.feed(bytes)) {
+        m_sink(command, m_outbox);
+    }
+}
+
 // A serial line does not wait for its listener: what the pty cannot take now
 // is lost, as on a wire nobody reads.
 void PtyServer::write(std::string_view bytes) {
+    const std::string noise = speedsDisagree() ? garbled(bytes) : std::string();
+    if (!noise.empty()) {
+        bytes = noise;
+    }
     while (!bytes.empty()) {
         const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) {
@@ -110,6 +154,22 @@ void PtyServer::write(std::string_view bytes) {
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+}
+
+int PtyServer::hostBaud() const {
+    termios settings{};
+    if (::tcgetattr(m_master, &settings) != 0) {
+        return 0;
+    }
+    const speed_t speed = ::cfgetospeed(&settings);
+    const auto found = std::find_if(kSpeeds.begin(), kSpeeds.end(),
+                                    [speed](const auto& entry) { return entry.first == speed; });
+    return found == kSpeeds.end() ? 0 : found->second;
+}
+
+bool PtyServer::speedsDisagree() const {
+    const int unit = m_speedToMatch();
+    return unit > 0 && hostBaud() != unit;
 }
 
 void PtyServer::close() {

@@ -1,27 +1,20 @@
 #include "replies.h"
 
-#include "sim/reply_values.h"
-
 #include <cmath>
 
 #include "protocol/protocol.h"
+#include "sim/reply_values.h"
 
 namespace zov::sim {
 namespace {
 
-std::string mnemonicReply(std::string_view value) {
-    return std::string(value) + ';';
-}
-
-std::string numberedReply(std::string_view number, std::string_view value) {
-    return std::string(number) + ',' + std::string(value) + ',';
-}
+constexpr std::string_view kRefused = "1";
 
 std::string refusal(const std::optional<Command>& command) {
     if (command && command->dialect == Command::Dialect::Numbered) {
-        return numberedReply(command->name, "1");
+        return numberedText(command->name, kRefused);
     }
-    return mnemonicReply("1");
+    return std::string(kRefused) + ';';
 }
 
 }  // namespace
@@ -31,20 +24,32 @@ std::string replyTo(SupplyModel& model, std::string_view text) {
     if (!command) {
         return refusal(command);
     }
-    if (command->dialect == Command::Dialect::Numbered) {
-        const auto value = numberedValue(model, *command);
-        return value ? numberedReply(command->name, *value) : refusal(command);
-    }
-    const auto value = mnemonicValue(model, *command);
-    return value ? mnemonicReply(*value) : refusal(command);
+    const auto reply = command->dialect == Command::Dialect::Numbered
+                           ? numberedReply(model, *command)
+                           : mnemonicReply(model, *command);
+    return reply ? *reply : refusal(command);
 }
 
 std::string refusalTo(std::string_view text) {
     return refusal(parseCommand(text));
 }
 
+bool isSetCommand(std::string_view text) {
+    const std::optional<Command> command = parseCommand(text);
+    if (!command) {
+        return false;
+    }
+    const auto kind = command->dialect == Command::Dialect::Numbered ? numberedKind(command->name)
+                                                                     : mnemonicKind(command->name);
+    return kind == CommandKind::Setting;
+}
+
 std::string combinedStatus(const SupplyModel& model) {
-    return numberedReply("22", statusFlags(model));
+    return numberedText("22", statusFlags(model));
+}
+
+std::string numberedText(std::string_view number, std::string_view value) {
+    return std::string(number) + ',' + std::string(value) + ',';
 }
 
 std::string statusFlags(const SupplyModel& model) {
@@ -71,6 +76,19 @@ std::optional<int> parseWholeNumber(std::string_view text) {
         return std::nullopt;
     }
     return *whole;
+}
+
+bool isStorableText(std::string_view text, std::size_t maxLength) {
+    if (text.empty() || text.size() > maxLength) {
+        return false;
+    }
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code > 0x7e || c == ',' || c == ';') {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace zov::sim

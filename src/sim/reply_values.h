@@ -1,6 +1,4 @@
-// Per-dialect command handlers behind replyTo(). Each yields the reply's
-// value (empty for a plain acknowledgement in the mnemonic dialect, "$" in the
-// numbered one) or nothing when the unit refuses the command.
+// Per-dialect command tables behind replyTo() and isSetCommand().
 #pragma once
 
 #include <optional>
@@ -12,8 +10,21 @@
 
 namespace zov::sim {
 
-[[nodiscard]] std::optional<std::string> mnemonicValue(SupplyModel& model, const Command& command);
-[[nodiscard]] std::optional<std::string> numberedValue(SupplyModel& model, const Command& command);
+// A command either reads something from the unit or sets (or triggers)
+// something in it.
+enum class CommandKind { Query, Setting };
+
+// The whole reply text to a command the unit knows and accepts; nothing when
+// it refuses the command.
+[[nodiscard]] std::optional<std::string> mnemonicReply(SupplyModel& model, const Command& command);
+[[nodiscard]] std::optional<std::string> numberedReply(SupplyModel& model, const Command& command);
+
+// Nothing for a command the unit does not know.
+[[nodiscard]] std::optional<CommandKind> mnemonicKind(std::string_view name);
+[[nodiscard]] std::optional<CommandKind> numberedKind(std::string_view name);
+
+// "nn," + value + ",": the shape of every numbered reply.
+[[nodiscard]] std::string numberedText(std::string_view number, std::string_view value);
 
 // The flags of the combined status: X-ray, interlock open, supply fault,
 // remote, current mode, ROV, AOL, watchdog on.
@@ -21,6 +32,10 @@ namespace zov::sim {
 
 // A whole number written in plain decimals (" 12 " and "12.0" pass, "12.5" not).
 [[nodiscard]] std::optional<int> parseWholeNumber(std::string_view text);
+
+// Texts the unit stores and sends back (model, revisions, serial number)
+// hold printable characters only, and none of the reply's separators.
+[[nodiscard]] bool isStorableText(std::string_view text, std::size_t maxLength);
 
 // The numbered acknowledgement value.
 inline constexpr std::string_view kDone = "$";

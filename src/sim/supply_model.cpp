@@ -103,6 +103,8 @@ void SupplyModel::clearFaults() {
     const Summary before = summary();
     m_faults.fill(false);
     m_arcFlag = false;
+    // The watchdog keeps watching: without keep-alives it trips again.
+    keepAlive();
     announceIfChanged(before);
 }
 
@@ -112,7 +114,7 @@ void SupplyModel::arc() {
     }
     m_arcFlag = true;
     if (m_factory.arcMode == 1) {
-        setFault(Fault::Supply, true);
+        setFault(Fault::Arc, true);
     } else if (m_options.reRamp == 0) {
         setOutput(false);
     } else {
@@ -124,11 +126,14 @@ void SupplyModel::arc() {
 }
 
 bool SupplyModel::takeArcFlag() {
-    return std::exchange(m_arcFlag, false);
+    return std::exchange(m_arcFlag, false) || fault(Fault::Arc);
 }
 
 int SupplyModel::monitor(Monitor monitor) {
-    const int noise = nextNoise();
+    if (const auto pinned = m_pinned[static_cast<std::size_t>(monitor)]) {
+        return *pinned;
+    }
+    const int noise = m_noise ? nextNoise() : 0;
     switch (monitor) {
         case Monitor::Voltage:
             return toCount(m_voltage.valueAt(m_clock()) + noise);
@@ -143,6 +148,10 @@ int SupplyModel::monitor(Monitor monitor) {
                    noise / 2;
     }
     return 0;
+}
+
+void SupplyModel::pinMonitor(Monitor monitor, std::optional<int> count) {
+    m_pinned[static_cast<std::size_t>(monitor)] = count;
 }
 
 void SupplyModel::setWatchdogEnabled(bool enabled) {

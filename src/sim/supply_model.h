@@ -9,6 +9,7 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "sim/ramp.h"
@@ -20,10 +21,13 @@ namespace zov::sim {
 enum class Channel { Voltage, Current, FilamentLimit, FilamentPreheat };
 
 enum class Monitor { Voltage, Current, Filament, AuxSupply, Temperature };
+inline constexpr std::size_t kMonitorCount = 5;
 
 // Faults latch until cleared and switch the output off when they latch.
-// `Supply` stands for any internal failure the fault list has no flag for.
+// `Arc` is the unit's shutdown on arcing; `Supply` stands for any internal
+// failure the fault list has no flag for.
 enum class Fault {
+    Arc,
     Temperature,
     OverVoltage,
     UnderVoltage,
@@ -32,7 +36,7 @@ enum class Fault {
     Watchdog,
     Supply
 };
-inline constexpr std::size_t kFaultCount = 7;
+inline constexpr std::size_t kFaultCount = 8;
 
 class SupplyModel : public QObject {
     Q_OBJECT
@@ -74,13 +78,18 @@ public:
 
     // An arc in the tube while the output is on: flagged for the next fault
     // read; the output quenches and re-ramps, or switches off when re-ramp is
-    // off, or shuts down with a latched fault in single-arc mode.
+    // off, or shuts down with the arc fault latched in single-arc mode.
     void arc();
-    // Whether an arc happened since the last call.
+    // Whether an arc happened since the last call or the arc fault is latched.
     bool takeArcFlag();
 
     // Converter counts as the unit's monitors read them now.
     [[nodiscard]] int monitor(Monitor monitor);
+    // A monitor held at `count` whatever the unit does, as with a calibrator
+    // on its input; nothing lets it follow the unit again.
+    void pinMonitor(Monitor monitor, std::optional<int> count);
+    // A few counts of converter noise on the monitors that are not pinned; on by default.
+    void setMonitorNoise(bool on) { m_noise = on; }
 
     [[nodiscard]] bool watchdogEnabled() const { return m_watchdogEnabled; }
     void setWatchdogEnabled(bool enabled);
@@ -128,6 +137,7 @@ private:
     UserOptions m_options;
     std::array<int, 4> m_setpoints{};
     std::array<bool, kFaultCount> m_faults{};
+    std::array<std::optional<int>, kMonitorCount> m_pinned{};
     Ramp m_voltage;
     Ramp m_current;
     QTimer m_watchdog;
@@ -136,6 +146,7 @@ private:
     bool m_outputOn = false;
     bool m_interlockOpen = false;
     bool m_arcFlag = false;
+    bool m_noise = true;
     bool m_watchdogEnabled = false;
     bool m_remote = false;
     bool m_currentMode = false;

@@ -59,9 +59,9 @@ bool TcpServer::listen(quint16 port, QString* error) {
     return true;
 }
 
-void TcpServer::broadcast(const std::string& frame) {
+void TcpServer::broadcast(const std::vector<Piece>& pieces) {
     for (TcpPeer* peer : m_peers) {
-        peer->outbox().send({Piece{std::chrono::nanoseconds(0), frame}});
+        peer->outbox().send(pieces);
     }
 }
 

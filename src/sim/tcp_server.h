@@ -29,7 +29,7 @@ public:
     [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
 
     // Queued on every connection behind the replies still going out.
-    void broadcast(const std::string& frame);
+    void broadcast(const std::vector<Piece>& pieces);
     void dropConnections();
 
 private:

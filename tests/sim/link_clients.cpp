@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include "protocol/protocol.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,6 +33,13 @@ PtyClient::~PtyClient() {
     if (m_fd >= 0) {
         ::close(m_fd);
     }
+}
+
+void PtyClient::setBaud(int baud) {
+    termios settings{};
+    QCOMPARE(::tcgetattr(m_fd, &settings), 0);
+    QCOMPARE(::cfsetspeed(&settings, baud == 9600 ? B9600 : B115200), 0);
+    QCOMPARE(::tcsetattr(m_fd, TCSANOW, &settings), 0);
 }
 
 void PtyClient::send(const QByteArray& bytes) {
@@ -89,4 +98,39 @@ QByteArray TcpClient::readUntil(char terminator, int timeoutMs) {
 QByteArray TcpClient::collectFor(int ms) {
     QTest::qWait(ms);
     return std::exchange(m_received, QByteArray());
+}
+
+FramedClient::FramedClient(bool overTcp, const QString& ptyPath, quint16 tcpPort) {
+    if (overTcp) {
+        m_tcp = std::make_unique<TcpClient>(tcpPort);
+    } else {
+        m_pty = std::make_unique<PtyClient>(ptyPath);
+    }
+}
+
+void FramedClient::sendCommands(std::initializer_list<std::string_view> commands) {
+    std::string frames;
+    for (const std::string_view command : commands) {
+        frames += m_tcp ? zov::protocol::tcpFrame(command) : zov::protocol::serialFrame(command);
+    }
+    const QByteArray bytes = QByteArray::fromStdString(frames);
+    m_tcp ? m_tcp->send(bytes) : m_pty->send(bytes);
+}
+
+QByteArray FramedClient::readReply(int timeoutMs) {
+    return m_tcp ? m_tcp->readUntil(zov::protocol::kEtx, timeoutMs)
+                 : m_pty->readUntil(zov::protocol::kLf, timeoutMs);
+}
+
+QByteArray FramedClient::frame(std::string_view reply) const {
+    return QByteArray::fromStdString(m_tcp ? zov::protocol::tcpFrame(reply)
+                                           : zov::protocol::serialFrame(reply));
+}
+
+QByteArray FramedClient::collectFor(int ms) {
+    return m_tcp ? m_tcp->collectFor(ms) : m_pty->collectFor(ms);
+}
+
+int FramedClient::reads() const {
+    return m_tcp ? m_tcp->reads() : m_pty->reads();
 }

@@ -7,6 +7,8 @@
 #include "sim/simulator.h"
 
 using namespace std::chrono_literals;
+using zov::sim::Handling;
+using zov::sim::ScriptedReply;
 using zov::sim::Simulator;
 
 namespace {
@@ -38,8 +40,24 @@ private slots:
     void serialPacedAtTheBaudRate();
     void unsolicitedStatusOnTcp();
     void tcpConnectionDropped();
+    void scriptedReplies_data() { bothLinks(); }
+    void scriptedReplies();
+    void lateAndSplitScriptedReplies_data() { bothLinks(); }
+    void lateAndSplitScriptedReplies();
+    void faultsAimedAtOneCommand_data() { bothLinks(); }
+    void faultsAimedAtOneCommand();
+    void refusalAimedAtSetCommands_data() { bothLinks(); }
+    void refusalAimedAtSetCommands();
+    void statusMessageComesApartFromTheReply();
+    void statusMessagesOnDemand();
+    void hostAtAnotherSpeedIsNoise();
 
 private:
+    static void bothLinks();
+    [[nodiscard]] FramedClient client(bool overTcp) const {
+        return FramedClient(overTcp, m_link, m_sim->tcpPort());
+    }
+
     QString m_link;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Simulator> m_sim;
@@ -51,6 +69,12 @@ void SimLinksTest::init() {
     m_sim = std::make_unique<Simulator>();
     QVERIFY2(m_sim->startPty(m_link), qPrintable(m_sim->errorString()));
     QVERIFY2(m_sim->startTcp(), qPrintable(m_sim->errorString()));
+}
+
+void SimLinksTest::bothLinks() {
+    QTest::addColumn<bool>("overTcp");
+    QTest::newRow("serial") << false;
+    QTest::newRow("tcp") << true;
 }
 
 void SimLinksTest::cleanup() {
@@ -114,9 +138,7 @@ void SimLinksTest::tcpFramingBothWays() {
 }
 
 void SimLinksTest::splitAndDelayedReplies_data() {
-    QTest::addColumn<bool>("overTcp");
-    QTest::newRow("serial") << false;
-    QTest::newRow("tcp") << true;
+    bothLinks();
 }
 
 void SimLinksTest::splitAndDelayedReplies() {
@@ -124,25 +146,12 @@ void SimLinksTest::splitAndDelayedReplies() {
     m_sim->faults().delay = 150ms;
     m_sim->faults().splitPieces = 3;
     m_sim->faults().splitGap = 40ms;
-    PtyClient port(m_link);
-    TcpClient tcp(m_sim->tcpPort());
-    QByteArray early;
-    QByteArray reply;
-    int reads = 0;
-    if (overTcp) {
-        tcp.send(tcpFrame("MODR;"));
-        early = tcp.collectFor(30);
-        reply = early + tcp.readUntil('\x03');
-        reads = tcp.reads();
-    } else {
-        port.send(serialFrame("MODR;"));
-        early = port.collectFor(30);
-        reply = early + port.readUntil('\n');
-        reads = port.reads();
-    }
+    FramedClient unit = client(overTcp);
+    unit.sendCommands({"MODR;"});
+    const QByteArray early = unit.collectFor(30);
     QVERIFY(early.isEmpty());
-    QCOMPARE(reply, overTcp ? tcpFrame("ZOV80N100;") : serialFrame("ZOV80N100;"));
-    QCOMPARE(reads, 3);
+    QCOMPARE(early + unit.readReply(), unit.frame("ZOV80N100;"));
+    QCOMPARE(unit.reads(), 3);
 }
 
 void SimLinksTest::strayBytesAroundTheReply() {
@@ -179,7 +188,7 @@ void SimLinksTest::serialPacedAtTheBaudRate() {
     m_sim->faults().serialBaud = 2400;
     PtyClient port(m_link);
     port.send(serialFrame("CONF;"));
-    QCOMPARE(port.readUntil('\n'), serialFrame("A01,ZOV80N100,6000,0500,2048,1,0,1024,;"));
+    QCOMPARE(port.readUntil('\n'), serialFrame("A01,ZOV80N100,6000,0500,2048,1,0,1024,"));
     QVERIFY2(port.reads() >= 5, qPrintable(QString::number(port.reads())));
 }
 
@@ -227,6 +236,186 @@ void SimLinksTest::tcpConnectionDropped() {
     m_sim->dropTcpConnections();
     QTRY_VERIFY(!second.isConnected());
     QCOMPARE(m_sim->commands(), (QStringList{"STAT;", "STAT;", "SNUR;"}));
+}
+
+// Each scripted reply is followed by a command answered normally, so a reply
+// left out shows as the next one arriving first.
+void SimLinksTest::scriptedReplies() {
+    QFETCH(bool, overTcp);
+    m_sim->setUnsolicitedStatus(false);
+    FramedClient unit = client(overTcp);
+
+    // Another text in the unit's mouth; the unit still carries the command out.
+    m_sim->script("ENBL*", ScriptedReply::text("2;"));
+    unit.sendCommands({"ENBL 1;", "STAT;", "ENBL 0;"});
+    QCOMPARE(unit.readReply(), unit.frame("2;"));
+    QCOMPARE(unit.readReply(), unit.frame("1;"));
+    QCOMPARE(unit.readReply(), unit.frame(";"));
+
+    // No reply to "STAT;" twice, "FLT;" answered in between.
+    m_sim->script("STAT;", ScriptedReply::silence(), 2);
+    unit.sendCommands({"STAT;", "FLT;", "STAT;", "HWVR;", "STAT;"});
+    QCOMPARE(unit.readReply(), unit.frame("00000000;"));
+    QCOMPARE(unit.readReply(), unit.frame("A01;"));
+    QCOMPARE(unit.readReply(), unit.frame("0;"));
+
+    // A refusal is not carried out.
+    m_sim->script("VREF*", ScriptedReply::refusal(), zov::sim::kUntilCleared);
+    unit.sendCommands({"VREF 100;", "VREF 200;", "VSET;"});
+    QCOMPARE(unit.readReply(), unit.frame("1;"));
+    QCOMPARE(unit.readReply(), unit.frame("1;"));
+    QCOMPARE(unit.readReply(), unit.frame("0;"));
+    m_sim->clearScripts();
+    unit.sendCommands({"VREF 100;"});
+    QCOMPARE(unit.readReply(), unit.frame(";"));
+
+    // A sequence for successive calls, then the unit's own reply again.
+    m_sim->script("27,", {ScriptedReply::text("27,0,1x5,10,0,5,10,50,1,0,"),
+                          ScriptedReply::raw("\x02"
+                                             "27,\x03\n")});
+    unit.sendCommands({"27,", "27,", "27,"});
+    QCOMPARE(unit.readReply(), unit.frame("27,0,1x5,10,0,5,10,50,1,0,"));
+    QCOMPARE(unit.readReply(), QByteArray(overTcp ? "\x02"
+                                                    "27,\x03"
+                                                  : "\x02"
+                                                    "27,\x03\n"));
+    if (overTcp) {
+        QCOMPARE(unit.readReply(), QByteArray("\n") + unit.frame("27,0,105,10,0,5,10,50,1,0,"));
+    } else {
+        QCOMPARE(unit.readReply(), unit.frame("27,0,105,10,0,5,10,50,1,0,"));
+    }
+    QCOMPARE(m_sim->commands().size(), 15);
+}
+
+void SimLinksTest::lateAndSplitScriptedReplies() {
+    QFETCH(bool, overTcp);
+    FramedClient unit = client(overTcp);
+    m_sim->script("VMON;", ScriptedReply::own().late(200ms));
+    unit.sendCommands({"VMON;"});
+    QVERIFY(unit.collectFor(60).isEmpty());
+    QCOMPARE(unit.readReply(), unit.frame("0;"));
+
+    // Cut after the STX and inside the value, the pieces well apart.
+    m_sim->script("CONF;", ScriptedReply::own().splitAt({1, 8}, 60ms));
+    const int readsBefore = unit.reads();
+    unit.sendCommands({"CONF;"});
+    QCOMPARE(unit.readReply(), unit.frame("A01,ZOV80N100,6000,0500,2048,1,0,1024,"));
+    QCOMPARE(unit.reads() - readsBefore, 3);
+
+    m_sim->script("SOFT;", ScriptedReply::own().around("\x7f", "XY"));
+    unit.sendCommands({"SOFT;", "SOFT;"});
+    QCOMPARE(unit.readReply(), "\x7f" + unit.frame("0412;"));
+    QCOMPARE(unit.readReply(), "XY" + unit.frame("0412;"));
+}
+
+void SimLinksTest::faultsAimedAtOneCommand() {
+    QFETCH(bool, overTcp);
+    FramedClient unit = client(overTcp);
+    m_sim->faults().only = "FLT;";
+    m_sim->faults().dropEvery = 1;
+    unit.sendCommands({"FLT;", "STAT;", "FLT;", "22,"});
+    QCOMPARE(unit.readReply(), unit.frame("0;"));
+    QCOMPARE(unit.readReply(), unit.frame("22,0,0,0,0,0,0,0,0,"));
+
+    // After a clear the count starts again: the second "STAT;" is the one lost,
+    // however many went before.
+    m_sim->clearFaults();
+    unit.sendCommands({"STAT;", "STAT;", "STAT;"});
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(unit.readReply(), unit.frame("0;"));
+    }
+    for (int round = 0; round < 2; ++round) {
+        m_sim->clearFaults();
+        m_sim->faults().dropEvery = 2;
+        unit.sendCommands({"STAT;", "HWVR;", "SOFT;"});
+        QCOMPARE(unit.readReply(), unit.frame("0;"));
+        QCOMPARE(unit.readReply(), unit.frame("0412;"));
+    }
+
+    // A delay aimed at one command leaves the others on time.
+    m_sim->clearFaults();
+    m_sim->faults().only = "SLIR ;";
+    m_sim->faults().delay = 600ms;
+    unit.sendCommands({"SLVR ;"});
+    QCOMPARE(unit.readReply(400), unit.frame("6000;"));
+    unit.sendCommands({"SLIR ;"});
+    QVERIFY(unit.collectFor(100).isEmpty());
+    QCOMPARE(unit.readReply(), unit.frame("0500;"));
+}
+
+void SimLinksTest::refusalAimedAtSetCommands() {
+    QFETCH(bool, overTcp);
+    FramedClient unit = client(overTcp);
+    m_sim->faults().refuseSetCommands = true;
+    unit.sendCommands({"ENBL 1;", "STAT;", "99,1,", "22,", "VREF 9;", "VSET;"});
+    for (const char* reply : {"1;", "0;", "99,1,", "22,0,0,0,0,0,0,0,0,", "1;", "0;"}) {
+        QCOMPARE(unit.readReply(), unit.frame(reply));
+    }
+    QVERIFY(!m_sim->model().outputOn());
+    QVERIFY(!m_sim->model().remote());
+}
+
+// A real unit's status message comes on its own, so a console reading the
+// reply does not take it along.
+void SimLinksTest::statusMessageComesApartFromTheReply() {
+    zov::sim::Shape later;
+    later.delay = 100ms;
+    m_sim->setStatusShape(later);
+    TcpClient tcp(m_sim->tcpPort());
+    tcp.send(tcpFrame("ENBL 1;"));
+    QCOMPARE(tcp.readUntil('\x03'), tcpFrame(";"));
+    QCOMPARE(tcp.collectFor(20), QByteArray());
+    QCOMPARE(tcp.reads(), 1);
+    QCOMPARE(tcp.readUntil('\x03'), tcpFrame("22,1,0,0,0,0,0,0,0,"));
+    QCOMPARE(tcp.reads(), 2);
+}
+
+void SimLinksTest::statusMessagesOnDemand() {
+    TcpClient tcp(m_sim->tcpPort());
+    TcpClient other(m_sim->tcpPort());
+    m_sim->sendStatus();
+    QCOMPARE(tcp.readUntil('\x03'), tcpFrame("22,0,0,0,0,0,0,0,0,"));
+    QCOMPARE(other.readUntil('\x03'), tcpFrame("22,0,0,0,0,0,0,0,0,"));
+
+    // X-ray on with the interlock open, which the unit itself never reports,
+    // in two pieces after a stray byte.
+    m_sim->sendStatus(
+        ScriptedReply::text("22,1,1,0,0,0,0,0,0,").splitAt({6}, 60ms).around("\x7f", ""));
+    QCOMPARE(tcp.readUntil('\x03'), "\x7f" + tcpFrame("22,1,1,0,0,0,0,0,0,"));
+    QCOMPARE(tcp.reads(), 3);
+    m_sim->sendStatus(ScriptedReply::raw("\x02"
+                                         "22,1,x,\x03")
+                          .late(50ms));
+    QCOMPARE(tcp.readUntil('\x03'), QByteArray("\x02"
+                                               "22,1,x,\x03"));
+    QVERIFY(m_sim->commands().isEmpty());
+}
+
+// On a paced line the unit answers "BAUD 2;" at its new speed already, so a
+// host still at the old one hears noise and is not heard until it follows.
+void SimLinksTest::hostAtAnotherSpeedIsNoise() {
+    m_sim->faults().pacedSerial = true;
+    std::vector<Handling::Outcome> outcomes;
+    connect(m_sim.get(), &Simulator::handled, this,
+            [&](const Handling& handling) { outcomes.push_back(handling.outcome); });
+    PtyClient port(m_link);
+    port.send(serialFrame("STAT;"));
+    QCOMPARE(port.readUntil('\n'), serialFrame("0;"));
+
+    port.send(serialFrame("BAUD 2;"));
+    QByteArray noise;
+    QTRY_COMPARE((noise += port.collectFor(10)).size(), serialFrame(";").size());
+    QVERIFY(std::all_of(noise.begin(), noise.end(), [](char c) { return (c & 0x80) != 0; }));
+    port.send(serialFrame("STAT;"));
+    QCOMPARE(port.collectFor(200), QByteArray());
+    QCOMPARE(m_sim->model().baudRate(), 9600);
+
+    port.setBaud(9600);
+    port.send(serialFrame("STAT;"));
+    QCOMPARE(port.readUntil('\n'), serialFrame("0;"));
+    using Outcome = Handling::Outcome;
+    QCOMPARE(outcomes, (std::vector<Outcome>{Outcome::Answered, Outcome::Answered, Outcome::Unheard,
+                                             Outcome::Answered}));
 }
 
 QTEST_GUILESS_MAIN(SimLinksTest)

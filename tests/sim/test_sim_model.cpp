@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "protocol/protocol.h"
-#include "sim/fault_plan.h"
 #include "sim/framing.h"
 #include "sim/replies.h"
 #include "sim/supply_model.h"
@@ -33,10 +32,11 @@ private slots:
     void arcsAreReportedOnceAndMayShutDown();
     void repliesCutTheWayTheConsoleCutsThem();
     void userOptionsAndArcRateVerdicts();
+    void pinnedMonitorsReadExactly();
+    void setCommandsAreTheOnesThatChangeTheUnit();
     void refusingEverything();
     void serialFramesNeedGoodChecksums();
     void tcpFrames();
-    void shaperSplitsDelaysAndDrops();
 
 private:
     std::string ask(const char* command) { return replyTo(*m_model, command); }
@@ -76,10 +76,22 @@ void SimModelTest::conversations_data() {
         << QStringList{"MODP ZOV60;", "PASS 1111;", "MODP ZOV60;"} << QStringList{"1;", "1;", "1;"};
     QTest::newRow("factory data")
         << QStringList{"PASS 7955;", "SLVP 8889;", "SLIP 1388;", "FILP 4096;", "MODP ;", "CONF;"}
-        << QStringList{";", ";", ";", "1;", "1;", "A01,ZOV80N100,8889,1388,2048,1,0,1024,;"};
+        << QStringList{";", ";", ";", "1;", "1;", "A01,ZOV80N100,8889,1388,2048,1,0,1024,"};
     QTest::newRow("serial number")
         << QStringList{"SNUS 1-2;", "PASS 9858;", "SNUS 42-B7;", "SNUR;", "SNUS a,b;"}
         << QStringList{"1;", ";", ";", "42-B7;", "1;"};
+    // A stored text comes back in replies, so it must not end one early.
+    QTest::newRow("stored texts are printable")
+        << QStringList{"PASS 9858;",
+                       "SNUS 42\r\n7;",
+                       "SNUS 4\x03"
+                       "7;",
+                       "PASS 7955;",
+                       "MODP ZOV\x02;",
+                       "40,A\r1,",
+                       "40,A 1,",
+                       "HWVR;"}
+        << QStringList{";", "1;", "1;", ";", "1;", "40,1,", "40,$,", "A 1;"};
 }
 
 void SimModelTest::conversations() {
@@ -135,6 +147,12 @@ void SimModelTest::watchdogTripsWithoutKeepAlive() {
     QCOMPARE(status.count(), 2);
     QCOMPARE(ask("ENBL 1;"), "1;");
 
+    // Cleared, it keeps watching and trips again without keep-alives.
+    m_model->setWatchdogTimeout(100ms);
+    QCOMPARE(ask("CLR;"), ";");
+    QCOMPARE(ask("FLT;"), "00000000;");
+    QTRY_COMPARE_WITH_TIMEOUT(ask("FLT;"), "00000010;", 5000);
+
     QCOMPARE(ask("WDTE 0;"), ";");
     QCOMPARE(ask("CLR;"), ";");
     QCOMPARE(ask("22,"), "22,0,0,0,0,0,0,0,0,");
@@ -184,13 +202,22 @@ void SimModelTest::arcsAreReportedOnceAndMayShutDown() {
     QCOMPARE(ask("FLT;"), "00000000;");
     QCOMPARE(ask("STAT;"), "1;");  // rides through and re-ramps
 
+    // In single-arc mode the unit shuts down and shows the arc until cleared.
     m_model->factory().arcMode = 1;
     m_model->arc();
     QCOMPARE(ask("STAT;"), "0;");
     QCOMPARE(ask("22,").substr(0, 9), "22,0,0,1,");
+    QCOMPARE(ask("FLT;"), "10000000;");
+    QCOMPARE(ask("FLT;"), "10000000;");
     QCOMPARE(ask("CLR;"), ";");
     QCOMPARE(ask("FLT;"), "00000000;");
     QCOMPARE(ask("22,").substr(0, 9), "22,0,0,0,");
+
+    // Raised from outside, as the other flags are.
+    m_model->setFault(Fault::Arc, true);
+    QCOMPARE(ask("FLT;"), "10000000;");
+    m_model->setFault(Fault::Arc, false);
+    QCOMPARE(ask("FLT;"), "00000000;");
 }
 
 void SimModelTest::repliesCutTheWayTheConsoleCutsThem() {
@@ -207,7 +234,7 @@ void SimModelTest::repliesCutTheWayTheConsoleCutsThem() {
     m_model->factory().fullScaleCurrent = 50;
     QCOMPARE(cutUntil(asReceived(ask("SLIR ;")), 2, ';', 5), std::optional<std::string>("0050"));
     QCOMPARE(cutUntil(asReceived(ask("SLVR ;")), 2, ';', 5), std::optional<std::string>("6000"));
-    QCOMPARE(ask("CONF;"), "A01,ZOV80N100,6000,0050,2048,1,0,1024,;");
+    QCOMPARE(ask("CONF;"), "A01,ZOV80N100,6000,0050,2048,1,0,1024,");
     QCOMPARE(charAt(asReceived(ask("99,1,")), 5), std::optional<char>('$'));
 }
 
@@ -224,6 +251,45 @@ void SimModelTest::userOptionsAndArcRateVerdicts() {
     QCOMPARE(ask("22,"), "22,0,0,0,0,0,0,1,0,");
     QCOMPARE(ask("09,1,2,3,"), "09,1,");
     QCOMPARE(ask("09,0,100,30,1,5,10,x,0,1,"), "09,1,");
+    // A console that never read the quench time sends it empty: not an arc-rate verdict.
+    QCOMPARE(ask("09,0,100,30,1,5,10,,0,0,"), "09,$,");
+    QCOMPARE(ask("27,"), "27,0,100,30,1,5,10,50,0,0,");
+}
+
+void SimModelTest::pinnedMonitorsReadExactly() {
+    m_model->pinMonitor(Monitor::Temperature, 341);
+    m_model->pinMonitor(Monitor::Voltage, 4095);
+    ask("VREF 1000;");
+    ask("ENBL 1;");
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(ask("TEMP;"), "341;");
+        QCOMPARE(ask("VMON;"), "4095;");
+    }
+    m_model->setFault(Fault::Temperature, true);
+    QCOMPARE(ask("TEMP;"), "341;");
+
+    m_model->pinMonitor(Monitor::Temperature, std::nullopt);
+    m_model->pinMonitor(Monitor::Voltage, std::nullopt);
+    m_model->clearFaults();
+    m_model->setMonitorNoise(false);
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(ask("TEMP;"), "341;");
+        QCOMPARE(ask("LVPS;"), "6382;");
+        QCOMPARE(ask("VMON;"), "0;");  // the fault switched the output off
+    }
+}
+
+void SimModelTest::setCommandsAreTheOnesThatChangeTheUnit() {
+    for (const char* read :
+         {"STAT;", "FLT;", "VSET;", "ISET;", "VMON;", "TEMP;", "SLVR ;", "HWVR;", "FREV;", "SNUR;",
+          "CONF;", "16,", "17,", "22,", "27,", "XYZ;", "55,", "hello"}) {
+        QVERIFY2(!isSetCommand(read), read);
+    }
+    for (const char* set : {"ENBL 1;", "ENBL 0;", "VREF 12;", "IREF 1;", "CLR;", "WDTE 0;", "WDTT;",
+                            "BAUD 2;", "PASS 7955;", "MODP X;", "SNUS 1;", "10,0,", "13,7,",
+                            "09,0,0,0,0,0,0,0,0,0,", "30,", "40,A01,", "96,", "99,1,"}) {
+        QVERIFY2(isSetCommand(set), set);
+    }
 }
 
 void SimModelTest::refusingEverything() {
@@ -263,61 +329,6 @@ void SimModelTest::tcpFrames() {
     QCOMPARE(frameReply(Link::Tcp, "2048;"),
              "\x02"
              "2048;\x03");
-}
-
-void SimModelTest::shaperSplitsDelaysAndDrops() {
-    FaultPlan plan;
-    ReplyShaper shaper(plan);
-    const std::string frame = zov::protocol::serialFrame("ZOV80N100;");
-    auto whole = shaper.shape(frame);
-    QVERIFY(whole);
-    QCOMPARE(whole->size(), 1u);
-    QCOMPARE(whole->front().bytes, frame);
-
-    plan.splitPieces = 4;
-    plan.delay = 100ms;
-    plan.splitGap = 30ms;
-    plan.leadingGarbage = "\x01?";
-    plan.trailingBytes = "ZZ";
-    const auto pieces = shaper.shape(frame);
-    QVERIFY(pieces);
-    QCOMPARE(pieces->size(), 4u);
-    std::string joined;
-    for (const Piece& piece : *pieces) {
-        QVERIFY(!piece.bytes.empty());
-        QCOMPARE(piece.delay, &piece == &pieces->front() ? std::chrono::nanoseconds(100ms)
-                                                         : std::chrono::nanoseconds(30ms));
-        joined += piece.bytes;
-    }
-    QCOMPARE(joined, "\x01?" + frame + "ZZ");
-    plan.splitPieces = 100;
-    QCOMPARE(shaper.shape("\x02;\x03")->size(), 3u);
-
-    plan = FaultPlan{};
-    plan.dropEvery = 3;
-    QString pattern;
-    for (int i = 0; i < 6; ++i) {
-        pattern += shaper.shape(frame) ? 'r' : '-';
-    }
-    QCOMPARE(pattern, "rr-rr-");
-
-    plan = FaultPlan{};
-    plan.dropFraction = 0.25;
-    plan.seed = 7;
-    auto drawn = [&] {
-        std::vector<bool> lost;
-        for (int i = 0; i < 1000; ++i) {
-            lost.push_back(!shaper.shape(frame));
-        }
-        return lost;
-    };
-    const auto first = drawn();
-    plan.seed = 8;
-    drawn();
-    plan.seed = 7;  // the same seed gives the same losses again
-    QCOMPARE(drawn(), first);
-    const auto lost = std::count(first.begin(), first.end(), true);
-    QVERIFY2(lost > 180 && lost < 320, qPrintable(QString::number(lost)));
 }
 
 QTEST_GUILESS_MAIN(SimModelTest)

@@ -116,7 +116,8 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     } else if (fault == QLatin1String("silent")) {
         faults.dropEvery = 1;
     } else {
-        faults.dropEvery = 2;
+        faults.only = "SLIR ;";
+        faults.dropEvery = 1;
     }
     rig.state().KvScaleFactor = kEarlierKvFactor;
     rig.state().mAScaleFactor = kStartMaFactor;
