@@ -17,4 +17,24 @@ QLabel* makeCaption(const QString& text, QWidget* buddy, const QString& name, QW
     return label;
 }
 
+void setTextColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QColor textColour(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+void Indicator::show(bool lit, const QString& caption) const {
+    led->setValue(lit);
+    label->setText(caption);
+}
+
+void Indicator::show(bool lit, const QString& caption, const QColor& colour) const {
+    show(lit, caption);
+    setTextColour(label, colour);
+}
+
 }  // namespace zov::supply

@@ -5,23 +5,46 @@
 #include "app/main_window.h"
 #include "app/widgets/accessibility.h"
 #include "supply/dac_settings_area.h"
+#include "supply/fault_areas.h"
 #include "supply/local_remote_area.h"
 #include "supply/raw_data_window.h"
+#include "supply/system_status_area.h"
+#include "supply/xray_enable_area.h"
 
 namespace zov::supply {
 
-SupplyAreas installSupplyAreas(app::MainWindow& window) {
-    auto* dacSettings = new DacSettingsArea(window);
-    window.placeArea(app::MainArea::DacSettings, dacSettings);
-    app::applyProtocolNames(dacSettings);
+namespace {
 
-    auto* localRemote = new LocalRemoteArea(window);
-    window.placeArea(app::MainArea::LocalRemote, localRemote);
-    app::applyProtocolNames(localRemote);
+template <typename Area>
+Area* place(app::MainWindow& window, app::MainArea where, Area* area) {
+    window.placeArea(where, area);
+    app::applyProtocolNames(area);
+    return area;
+}
+
+}  // namespace
+
+SupplyAreas installSupplyAreas(app::MainWindow& window) {
+    auto* dacSettings = place(window, app::MainArea::DacSettings, new DacSettingsArea(window));
+    auto* localRemote = place(window, app::MainArea::LocalRemote, new LocalRemoteArea(window));
+    auto* systemStatus = place(window, app::MainArea::SystemStatus, new SystemStatusArea(window));
+    auto* xrayEnable =
+        place(window, app::MainArea::XrayEnable, new XrayEnableArea(window, *systemStatus));
+    auto* resetFault = place(window, app::MainArea::ResetFault, new ResetFaultArea(window));
+    auto* arc = place(window, app::MainArea::Arc, new ArcArea(window));
+    systemStatus->setFollowers({xrayEnable->btn_HVONOFF(), localRemote->btn_local_remote(), arc});
 
     QObject::connect(window.menuItem(QStringLiteral("mnu_RAWDATA")), &QAction::triggered, &window,
                      [&window] { showRawDataWindow(window); });
+    QObject::connect(&window.exchange(), &app::CommandExchange::unsolicitedMessage, systemStatus,
+                     &SystemStatusArea::decodeUnsolicited);
 
+    const QPointer<SystemStatusArea> status(systemStatus);
+    window.hooks().requestStatus = [status] {
+        if (status) {
+            status->btn_REQSTAT_Click();
+        }
+    };
     const QPointer<LocalRemoteArea> area(localRemote);
     window.hooks().goLocalForShutdown = [area] {
         if (area) {
@@ -33,7 +56,7 @@ SupplyAreas installSupplyAreas(app::MainWindow& window) {
             area->release();
         }
     };
-    return {dacSettings, localRemote};
+    return {dacSettings, localRemote, systemStatus, xrayEnable, resetFault, arc};
 }
 
 }  // namespace zov::supply
