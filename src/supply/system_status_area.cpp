@@ -1,0 +1,192 @@
+#include "system_status_area.h"
+
+#include <QGridLayout>
+
+#include "app/main_window.h"
+#include "supply/fault_areas.h"
+
+namespace zov::supply {
+namespace {
+
+const QString kDisableWatchdog = QStringLiteral("Disable Watchdog Timer");
+const QString kEnableWatchdog = QStringLiteral("Enable Watchdog Timer");
+
+}  // namespace
+
+SystemStatusArea::SystemStatusArea(app::MainWindow& window)
+    : QGroupBox(QStringLiteral("SYSTEM STATUS")), window_(window) {
+    setObjectName(QStringLiteral("fra_SYSSTAT"));
+    new QGridLayout(this);
+    xray_ = addIndicator("led_HVSTAT", "lbl_HVSTAT", QStringLiteral("X-RAY OFF"),
+                         QStringLiteral("X-ray on"));
+    for (std::size_t i = 0; i < kFaultFlags.size(); ++i) {
+        const FaultFlag& flag = kFaultFlags[i];
+        faults_[i] = addIndicator(flag.led, flag.label, QLatin1String(flag.designCaption),
+                                  QLatin1String(flag.accessibleName));
+    }
+    interlock_ = addIndicator("led_INTRLKSTAT", "lbl_INTRLKSTAT", QStringLiteral("INTERLOCK"),
+                              QStringLiteral("Interlock open"));
+    supplyFault_ = addIndicator("led_FAULT", "lbl_FAULT", QStringLiteral("NO PS  FAULT"),
+                                QStringLiteral("Supply fault"));
+    watchdog_ = addIndicator("led_wdt", "lbl_wdt", QStringLiteral("WDT Off"),
+                             QStringLiteral("Unit watchdog on"));
+    currentMode_ = addIndicator("led_Imode", "lbl_Imode", QStringLiteral("I Mode"),
+                                QStringLiteral("Current mode"), true);
+    rov_ = addIndicator("led_rov", "lbl_rov", QStringLiteral("Rov Off"),
+                        QStringLiteral("Rov option on"), true);
+    aol_ = addIndicator("led_aol", "lbl_aol", QStringLiteral("Aol Off"),
+                        QStringLiteral("Aol option on"), true);
+
+    // Lit means trouble for these three; for the fault flags it means OK.
+    for (const Indicator* alarm : {&xray_, &interlock_, &supplyFault_}) {
+        alarm->led->setOnColor(kAlarmText);
+    }
+
+    auto* grid = static_cast<QGridLayout*>(layout());
+    grid->setColumnStretch(1, 1);
+    request_ = new QPushButton(QStringLiteral("Request Status"), this);
+    request_->setObjectName(QStringLiteral("btn_REQSTAT"));
+    connect(request_, &QPushButton::clicked, this, &SystemStatusArea::btn_REQSTAT_Click);
+    grid->addWidget(request_, grid->rowCount(), 0, 1, 2);
+    // Neither the operator nor a timer reaches the combined query; service
+    // users get it with --show-hidden.
+    combined_ = new QPushButton(QStringLiteral("Command2"), this);
+    combined_->setObjectName(QStringLiteral("Command2"));
+    connect(combined_, &QPushButton::clicked, this, &SystemStatusArea::Command2_Click);
+    grid->addWidget(combined_, grid->rowCount(), 0, 1, 2);
+    window_.markStartsHidden(combined_);
+}
+
+Indicator SystemStatusArea::addIndicator(const char* led, const char* label, const QString& caption,
+                                         const QString& accessibleName, bool startsHidden) {
+    auto* grid = static_cast<QGridLayout*>(layout());
+    Indicator indicator{makeLed(QLatin1String(led), accessibleName, this), nullptr};
+    indicator.label = makeCaption(caption, nullptr, QLatin1String(label), this);
+    const int row = grid->rowCount();
+    grid->addWidget(indicator.led, row, 0);
+    grid->addWidget(indicator.label, row, 1);
+    if (startsHidden) {
+        window_.markStartsHidden(indicator.led);
+        window_.markStartsHidden(indicator.label);
+    }
+    return indicator;
+}
+
+void SystemStatusArea::btn_REQSTAT_Click() {
+    app::CommandExchange& exchange = window_.exchange();
+    exchange.suspendBackgroundTimers();
+    exchange.outputOutputString(QByteArrayLiteral("STAT;"));
+    const QByteArray status = exchange.inputInputString();
+    if (status.isEmpty()) {
+        exchange.countCommError();
+    } else {
+        window_.state().CommStatusFlag = true;
+        if (const auto on = flagAt(app::textOf(status), kXrayStatePosition)) {
+            showXray(*on);
+            followXray(*on);
+        }
+    }
+    exchange.outputOutputString(QByteArrayLiteral("FLT;"));
+    showFaults(app::textOf(exchange.inputInputString()));
+    exchange.resumeBackgroundTimers();
+}
+
+void SystemStatusArea::showFaults(std::string_view reply) {
+    for (std::size_t i = 0; i < kFaultFlags.size(); ++i) {
+        const FaultFlag& flag = kFaultFlags[i];
+        const auto fault = flagAt(reply, flag.position);
+        if (fault) {
+            faults_[i].show(!*fault, QLatin1String(*fault ? flag.faultCaption : flag.okCaption));
+        }
+        if (i == kArcFlag && followers_.arc != nullptr) {
+            followers_.arc->countArc(fault, followers_.xraySwitch->value());
+        }
+    }
+    if (const auto open = flagAt(reply, kInterlockPosition)) {
+        showInterlock(*open);
+    }
+}
+
+void SystemStatusArea::Command2_Click() {
+    app::CommandExchange& exchange = window_.exchange();
+    exchange.suspendBackgroundTimers();
+    exchange.outputOutputString(QByteArrayLiteral("22,"));
+    const QByteArray reply = exchange.inputInputString();
+    if (reply.isEmpty()) {
+        exchange.countCommError();
+    } else {
+        window_.state().CommStatusFlag = true;
+        showCombined(combinedStatusFrom(app::textOf(reply)));
+    }
+    // Like the status read, so the update cycle and the receive timers go on.
+    exchange.resumeBackgroundTimers();
+}
+
+void SystemStatusArea::decodeUnsolicited(const QByteArray& message) {
+    showCombined(unsolicitedStatusFrom(app::textOf(message)));
+}
+
+void SystemStatusArea::showCombined(const CombinedStatus& status) {
+    if (status.xrayOn) {
+        showXray(*status.xrayOn);
+        followXray(*status.xrayOn);
+    }
+    if (status.interlockOpen) {
+        showInterlock(*status.interlockOpen);
+    }
+    if (status.supplyFault) {
+        showSupplyFault(*status.supplyFault);
+    }
+    if (status.remote && followers_.localRemoteSwitch != nullptr) {
+        followers_.localRemoteSwitch->setValue(*status.remote);
+    }
+    if (status.currentMode) {
+        currentMode_.led->setValue(*status.currentMode);
+    }
+    if (status.rov) {
+        rov_.show(*status.rov, *status.rov ? QStringLiteral("Rov On") : QStringLiteral("Rov Off"));
+    }
+    if (status.aol) {
+        aol_.show(*status.aol, *status.aol ? QStringLiteral("Aol On") : QStringLiteral("Aol Off"));
+    }
+    if (status.watchdogOn) {
+        showWatchdog(*status.watchdogOn);
+    }
+}
+
+void SystemStatusArea::showXray(bool on) {
+    xray_.show(on, on ? QStringLiteral("X-RAY ON") : QStringLiteral("X-RAY OFF"),
+               on ? kAlarmText : kNormalText);
+}
+
+// The switch is the record of what was requested; a report from the unit
+// moves it, never its operation, so nothing is sent.
+void SystemStatusArea::followXray(bool on) {
+    if (followers_.xraySwitch != nullptr) {
+        followers_.xraySwitch->setValue(on);
+    }
+}
+
+void SystemStatusArea::showInterlock(bool open) {
+    interlock_.show(open,
+                    open ? QStringLiteral("Interlock Open") : QStringLiteral("Interlock Closed"),
+                    open ? kAlarmText : kNormalText);
+    if (open) {
+        followXray(false);  // an open interlock holds the output off
+    }
+}
+
+void SystemStatusArea::showSupplyFault(bool fault) {
+    supplyFault_.show(fault, fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT"),
+                      fault ? kAlarmText : kNormalText);
+}
+
+void SystemStatusArea::showWatchdog(bool on) {
+    watchdog_.show(on, on ? QStringLiteral("WDT On") : QStringLiteral("WDT Off"));
+    window_.state().wdtEnabled = on;
+    if (QAction* item = window_.menuItem(QStringLiteral("enableWdt"))) {
+        item->setText(on ? kDisableWatchdog : kEnableWatchdog);
+    }
+}
+
+}  // namespace zov::supply

@@ -1,0 +1,89 @@
+#include "xray_enable_area.h"
+
+#include <QVBoxLayout>
+
+#include "app/extras_window.h"
+#include "app/main_window.h"
+#include "supply/panel_controls.h"
+#include "supply/raw_data_window.h"
+#include "supply/status_flags.h"
+#include "supply/system_status_area.h"
+
+namespace zov::supply {
+namespace {
+
+// Relay 1 carries the X-ray enable: energized, its normally-open contacts close.
+void showEnableRelay(RelayDrawing& relay, bool energized) {
+    relay.lbl_INTRLK()->setText(energized ? QStringLiteral("Energized")
+                                          : QStringLiteral("De-Energized"));
+    for (app::InstrumentButton* lamp : {relay.led_INTRLK(), relay.led_NC(), relay.led_NO()}) {
+        lamp->setValue(energized);
+    }
+    relay.line_NC1()->setVisible(!energized);
+    relay.line_NC2()->setVisible(!energized);
+    relay.line_NO1()->setVisible(energized);
+    relay.line_NO2()->setVisible(energized);
+    relay.lbl_RS()->setText(energized ? QStringLiteral("Relay Sense:          Low")
+                                      : QStringLiteral("Relay Sense:          High"));
+    relay.led_RS()->setValue(energized);
+    relay.lbl_AUX()->setText(energized ? QStringLiteral("AUX:  JB8-10 Floats")
+                                       : QStringLiteral("AUX:  JB8-10 To GND"));
+}
+
+}  // namespace
+
+XrayEnableArea::XrayEnableArea(app::MainWindow& window, SystemStatusArea& status)
+    : QGroupBox(QStringLiteral("X-Ray Enable")), window_(window), status_(status) {
+    setObjectName(QStringLiteral("fra_XRAYENABLE"));
+    switch_ = new app::InstrumentButton(app::InstrumentButton::Mode::Switch, this);
+    switch_->setObjectName(QStringLiteral("btn_HVONOFF"));
+    switch_->setToolTip(QStringLiteral("Turn HV On and Off"));
+    switch_->setAccessibleName(QStringLiteral("X-ray enable"));
+    // The operator's click has already flipped the switch; the request is
+    // made from the value it had.
+    connect(switch_, &app::InstrumentButton::operated, this, [this] {
+        switch_->setValue(!switch_->value());
+        toggleXray();
+    });
+    QLabel* enable = makeCaption(QStringLiteral("ENABLE"));
+    QLabel* disable = makeCaption(QStringLiteral("DISABLE"));
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(enable, 0, Qt::AlignHCenter);
+    column->addWidget(switch_, 0, Qt::AlignHCenter);
+    column->addWidget(disable, 0, Qt::AlignHCenter);
+}
+
+void XrayEnableArea::toggleXray() {
+    app::CommandExchange& exchange = window_.exchange();
+    app::MainState& state = window_.state();
+    exchange.suspendBackgroundTimers();
+    const bool requestOn = !switch_->value();
+    switch_->setValue(requestOn);
+    exchange.outputOutputString(requestOn ? QByteArrayLiteral("ENBL 1;")
+                                          : QByteArrayLiteral("ENBL 0;"));
+    const QByteArray reply = exchange.inputInputString();
+    switch (enableAnswerFrom(app::textOf(reply))) {
+        case EnableAnswer::Acknowledged:
+            state.CommStatusFlag = true;
+            showAcknowledged(requestOn);
+            break;
+        case EnableAnswer::Refused:
+            // The switch keeps the request until a status report corrects it.
+            window_.extrasWindow().setLastError(QStringLiteral("1"));
+            break;
+        case EnableAnswer::NoReply:
+            exchange.countCommError();
+            break;
+        case EnableAnswer::Other:
+            break;
+    }
+    window_.extrasWindow().setCommErrors(state.CommErrors);
+    exchange.resumeBackgroundTimers();
+}
+
+void XrayEnableArea::showAcknowledged(bool on) {
+    status_.showXray(on);
+    showEnableRelay(rawDataWindow(window_).interlock(1), on);
+}
+
+}  // namespace zov::supply

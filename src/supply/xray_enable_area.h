@@ -1,0 +1,40 @@
+// "X-Ray Enable": the switch that asks the supply to switch its high-voltage
+// output, and toggleXray, the one operation that does it. The seasoning run
+// and the cycle test switch the output through it too.
+#pragma once
+
+#include <QGroupBox>
+
+#include "app/widgets/instrument_button.h"
+
+namespace zov::app {
+class MainWindow;
+}
+
+namespace zov::supply {
+
+class SystemStatusArea;
+
+class XrayEnableArea : public QGroupBox {
+    Q_OBJECT
+public:
+    XrayEnableArea(app::MainWindow& window, SystemStatusArea& status);
+
+    // Requests the opposite of the switch: "ENBL 1;" when it is off,
+    // "ENBL 0;" when it is on. The switch shows the request from before the
+    // command goes out; the X-ray lamp and relay 1 follow only an
+    // acknowledgement. A caller that wants a definite state reads the
+    // switch first. Brackets the exchange itself, so a timer may call it.
+    void toggleXray();
+
+    app::InstrumentButton* btn_HVONOFF() const { return switch_; }
+
+private:
+    void showAcknowledged(bool on);
+
+    app::MainWindow& window_;
+    SystemStatusArea& status_;
+    app::InstrumentButton* switch_;
+};
+
+}  // namespace zov::supply
