@@ -415,13 +415,16 @@ void CommandExchange::drainDeferred() {
     drainScheduled_ = true;
     QTimer::singleShot(0, this, [this] {
         drainScheduled_ = false;
-        while (!deferred_.empty() && !isWaiting()) {
+        if (!deferred_.empty() && !isWaiting()) {
             Deferred next = std::move(deferred_.front());
             deferred_.pop_front();
             if (next.context) {
                 next.action();
             }
         }
+        // One action per pass of the event loop: the operator's input, held
+        // back during each wait, is handled between them, even when a timer's
+        // exchanges take longer than its interval and keep the queue full.
         drainDeferred();
     });
 }
