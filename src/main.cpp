@@ -87,8 +87,8 @@ int main(int argc, char* argv[]) {
                     unsigned(supply->tcpPort()));
         std::fflush(stdout);
     }
-    zov::app::installIdentityArea(window);
-    zov::supply::installSupplyAreas(window);
+    zov::app::IdentityArea& identity = zov::app::installIdentityArea(window);
+    zov::supply::installSupplyAreas(window, identity);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();

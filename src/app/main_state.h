@@ -21,6 +21,8 @@ struct MainState {
     std::int16_t NewDAC_A = 0, NewDAC_B = 0, NewDAC_C = 0, NewDAC_D = 0;
     std::int16_t OldDAC_A = 0, OldDAC_B = 0, OldDAC_C = 0, OldDAC_D = 0;
     QString HwRevDefault = QStringLiteral("A01");
+    // The monitors' last values as the unit sent them.
+    QString KV_MON, EmMon, Fil_I_Mon, LVPS24, AmbTemp;
     std::int16_t ArcArmed = 1;
     std::int16_t ArcCount = 0;
     bool wdtEnabled = true;

@@ -98,6 +98,10 @@ public:
     void tmr_EXIT_Timer();
     QTimer& tmr_EXIT() { return exitTimer_; }
 
+signals:
+    // KvScaleFactor or mAScaleFactor took a new value from the unit.
+    void scaleFactorsChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

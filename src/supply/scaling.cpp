@@ -53,6 +53,8 @@ std::optional<double> scaleFactorFor(double fullScale, double unitsPerEngineerin
 void getScaling(app::MainWindow& window) {
     app::CommandExchange& exchange = window.exchange();
     app::MainState& state = window.state();
+    const double kvBefore = state.KvScaleFactor;
+    const double maBefore = state.mAScaleFactor;
     exchange.suspendBackgroundTimers();
     if (readScale(exchange, QByteArrayLiteral("SLVR ;"), kVoltageScaleUnitsPerKv,
                   state.KvScaleFactor)) {
@@ -60,6 +62,9 @@ void getScaling(app::MainWindow& window) {
                   state.mAScaleFactor);
     }
     exchange.resumeBackgroundTimers();
+    if (state.KvScaleFactor != kvBefore || state.mAScaleFactor != maBefore) {
+        emit window.scaleFactorsChanged();
+    }
 }
 
 }  // namespace zov::supply

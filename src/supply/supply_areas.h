@@ -3,16 +3,20 @@
 #pragma once
 
 namespace zov::app {
+class IdentityArea;
 class MainWindow;
-}
+}  // namespace zov::app
 
 namespace zov::supply {
 
 class ArcArea;
+class DacEditorArea;
 class DacSettingsArea;
 class LocalRemoteArea;
+class ReadbacksArea;
 class ResetFaultArea;
 class SystemStatusArea;
+class UpdateCycle;
 class XrayEnableArea;
 
 struct SupplyAreas {
@@ -22,11 +26,15 @@ struct SupplyAreas {
     XrayEnableArea* xrayEnable;
     ResetFaultArea* resetFault;
     ArcArea* arc;
+    DacEditorArea* dacEditor;
+    ReadbacksArea* readbacks;
+    UpdateCycle* updateCycle;
 };
 
 // Builds and places the areas, wires "View Unscaled Data", the status request
-// that follows a link choice, the unsolicited status messages of the TCP link
-// and the two shutdown hooks of the local/remote switch.
-SupplyAreas installSupplyAreas(app::MainWindow& window);
+// and the automatic update that follow a link choice, the unsolicited status
+// messages of the TCP link and the two shutdown hooks of the local/remote
+// switch. The update cycle reads the identity through `identity`.
+SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& identity);
 
 }  // namespace zov::supply

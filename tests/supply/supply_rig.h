@@ -8,6 +8,7 @@
 #include "app/reply_field.h"
 #include "console_rig.h"
 #include "supply/supply_areas.h"
+#include "supply/update_cycle.h"
 
 namespace zov::test {
 
@@ -15,9 +16,11 @@ struct SupplyRig : ConsoleRig {
     explicit SupplyRig(Supply supply = Supply::Simulated)
         : ConsoleRig(supply),
           identity(app::installIdentityArea(*window)),
-          areas(supply::installSupplyAreas(*window)) {}
+          areas(supply::installSupplyAreas(*window, identity)) {}
 
-    // Opens the pseudo-terminal (COMM1) or the TCP link and forgets what was sent so far.
+    // Opens the pseudo-terminal (COMM1) or the TCP link, goes back to manual
+    // update (a link choice starts the automatic one) and forgets what was
+    // sent so far.
     void choose(bool tcp) {
         if (tcp) {
             window->linkSelection().mnu_ethernet_Click();
@@ -25,6 +28,11 @@ struct SupplyRig : ConsoleRig {
         } else {
             window->linkSelection().mnu_comm1_Click();
         }
+        goManual();
+    }
+    void goManual() {
+        areas.updateCycle->mnu_MANUAL_Click();
+        settle(20);  // the reply of a keep-alive sent just before, if any
         sim.clearCommands();
     }
 

@@ -157,6 +157,8 @@ void SetpointTest::failedReadLeavesBoxesAndTimers() {
     rig.state().CommStatusFlag = false;
     rig.state().AutoUpdate = automatic;
     if (automatic) {
+        // The mode only: no cycle step may read the channels meanwhile.
+        rig.exchange().tmr_UPDATE().setInterval(3600 * 1000);
         rig.exchange().tmr_UPDATE().start();
     }
     QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 1234));

@@ -1,0 +1,38 @@
+#include "monitors.h"
+
+#include <cmath>
+
+#include "protocol/numbers.h"
+#include "protocol/reply.h"
+
+namespace zov::supply {
+namespace {
+
+constexpr int kValueStart = 2;
+
+}  // namespace
+
+const MonitorRow& monitorRow(Monitor monitor) {
+    return kMonitors[static_cast<std::size_t>(monitor)];
+}
+
+MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
+                              const app::MainState& state) {
+    if (reply.empty()) {
+        return NoMonitorReply{};
+    }
+    auto raw = protocol::cutUntil(reply, kValueStart, ';');
+    if (!raw) {
+        return UnreadableMonitor{};
+    }
+    const auto count = protocol::parseNumber(*raw);
+    const double factor = row.scale != nullptr ? state.*row.scale : row.fixedFactor;
+    const double value = count ? (*count - row.offset) * factor / row.divisor : 0.0;
+    if (!count || !std::isfinite(value)) {
+        return MonitorText{std::move(*raw)};
+    }
+    return MonitorReading{std::move(*raw),
+                          protocol::formatPattern(value, row.pattern) + row.suffix};
+}
+
+}  // namespace zov::supply
