@@ -9,6 +9,7 @@
 #include "app/link_selection.h"
 #include "app/main_window.h"
 #include "app/widgets/qt_prompter.h"
+#include "config/configuration.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
 
@@ -87,8 +88,9 @@ int main(int argc, char* argv[]) {
                     unsigned(supply->tcpPort()));
         std::fflush(stdout);
     }
-    zov::app::installIdentityArea(window);
-    zov::supply::installSupplyAreas(window);
+    zov::app::IdentityArea& identity = zov::app::installIdentityArea(window);
+    const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window);
+    zov::config::installConfiguration(window, identity, areas);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();
