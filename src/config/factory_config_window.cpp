@@ -27,7 +27,7 @@ std::size_t indexOf(FactoryField which) {
 
 FactoryConfigWindow::FactoryConfigWindow(app::MainWindow& window)
     : QDialog(&window), window_(window) {
-    setUpServiceWindow(*this, "frm_config", QStringLiteral("Configure"));
+    setUpServiceWindow(*this, "frm_config", QStringLiteral("Configure"), {430, 437});
     auto* grid = new QGridLayout(this);
 
     QPushButton* unlock = makeButton("Command2", QStringLiteral("UnLock"), this);

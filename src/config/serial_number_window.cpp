@@ -26,7 +26,7 @@ SerialNumberWindow::SerialNumberWindow(app::MainWindow& window)
       serialNumber_(app::makeReplyField(QStringLiteral("Txt_serialNum"), QString(),
                                         QStringLiteral("Serial number"), this)),
       write_(makeButton("Btn_serialNum", QStringLiteral("Enter Serial Number"), this)) {
-    setUpServiceWindow(*this, "Form1", QStringLiteral("Serial Number"));
+    setUpServiceWindow(*this, "Form1", QStringLiteral("Serial Number"), {386, 225});
     QPushButton* unlock = makeButton("Command1", QStringLiteral("Unlock"), this);
     QPushButton* read =
         makeButton("Btn_read_serialNum", QStringLiteral("Read Serial Number"), this);

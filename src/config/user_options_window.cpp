@@ -29,7 +29,7 @@ QString shownText(double value) {
 }  // namespace
 
 UserOptionsWindow::UserOptionsWindow(app::MainWindow& window) : QDialog(&window), window_(window) {
-    setUpServiceWindow(*this, "frm_prog_conf", QStringLiteral("Form1"));
+    setUpServiceWindow(*this, "frm_prog_conf", QStringLiteral("Form1"), {241, 499});
     auto* column = new QVBoxLayout(this);
 
     auto* overVoltage = new QGroupBox(QStringLiteral("OverVoltage"), this);

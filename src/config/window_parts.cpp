@@ -13,8 +13,11 @@ QPushButton* makeButton(const char* name, const QString& caption, QWidget* paren
     return button;
 }
 
-void setUpServiceWindow(QDialog& dialog, const char* name, const QString& caption) {
+void setUpServiceWindow(QDialog& dialog, const char* name, const QString& caption, QSize size) {
     dialog.setObjectName(QLatin1String(name));
+    if (size.isValid()) {
+        dialog.resize(size);
+    }
     dialog.setWindowTitle(caption);
     dialog.setAttribute(Qt::WA_DeleteOnClose);
 }

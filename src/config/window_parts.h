@@ -16,8 +16,9 @@ namespace zov::config {
 QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent);
 
 // A service window: a top-level dialog of the main window with its protocol
-// name and caption, unloaded when it closes.
-void setUpServiceWindow(QDialog& dialog, const char* name, const QString& caption);
+// name and caption, unloaded when it closes, opening at about `size` (or
+// larger, when its controls need more).
+void setUpServiceWindow(QDialog& dialog, const char* name, const QString& caption, QSize size = {});
 
 // Shows `dialog` modally over the main window (through its modal runner, so
 // tests can script it) and unloads it once it is done.
