@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "app/main_window.h"
+#include "config/about_window.h"
 #include "config/factory_config_window.h"
 #include "config/serial_number_window.h"
 #include "config/service_commands.h"
@@ -35,6 +36,7 @@ void installConfiguration(app::MainWindow& window, app::IdentityArea& identity,
     onItem("mnu_Reset_total_hrs", [&window] { mnu_Reset_total_hrs_Click(window); });
     supply::SystemStatusArea* status = areas.systemStatus;
     onItem("enableWdt", [&window, status] { enableWdt_Click(window, *status); });
+    onItem("mnu_ABOUT", [&window] { showAboutWindow(window); });
 }
 
 }  // namespace zov::config

@@ -1,9 +1,12 @@
 // The service windows and commands against the simulated supply: what each
 // reads from and writes to the unit, the access codes, and the texts that
 // must never reach the unit.
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "app/extras_window.h"
+#include "config/about_window.h"
 #include "config/factory_config_window.h"
 #include "config/serial_number_window.h"
 #include "config/service_commands.h"
@@ -58,6 +61,8 @@ private slots:
     void serialNumberWritten();
     void hardwareRevision();
     void totalHoursAndWatchdog();
+    void aboutWindowAndSpecialMode();
+    void everyServiceWindowIsAWindow();
 };
 
 void ConfigWindowsTest::factoryWindowWaitsForItsCode() {
@@ -494,6 +499,84 @@ void ConfigWindowsTest::totalHoursAndWatchdog() {
     QCOMPARE(rig.sim.commands(), (QStringList{"WDTE 0;", "WDTE 1;", "WDTE 0;"}));
     QCOMPARE(rig.state().CommErrors, 0);
     rig.sim.model().setWatchdogEnabled(false);
+}
+
+void ConfigWindowsTest::aboutWindowAndSpecialMode() {
+    ConfigRig rig;
+    rig.window->show();
+    QAction* extras = rig.item("mnu_EXTRAS");
+    QAction* passThrough = rig.item("mnu_PASSTHRU");
+    const auto about = [&rig]() -> QWidget* {
+        rig.trigger("mnu_ABOUT");
+        QWidget* window = rig.window->loadedWindow(QStringLiteral("RevScreen"));
+        return window != nullptr && window->isVisible() ? window : nullptr;
+    };
+    for (const auto& answer :
+         {std::optional<QString>(QStringLiteral("QZT")), std::optional<QString>()}) {
+        QPointer<QWidget> window = about();
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("About the ZOV Interface"));
+        auto* version = window->findChild<QLabel*>(QStringLiteral("Label3"));
+        QCOMPARE(version->text(), QStringLiteral("Version 3.6"));
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral(" GUI for ZOV80"));
+        const std::size_t boxesBefore = rig.prompter.shown().size();
+        QTest::mouseClick(version, Qt::LeftButton);
+        QCOMPARE(rig.prompter.shown().size(), boxesBefore);
+        answer ? rig.prompter.answerInput(*answer) : rig.prompter.cancelInput();
+        QTest::mouseDClick(version, Qt::LeftButton);
+        QTRY_VERIFY(!window);
+        QVERIFY(!extras->isEnabled() && !extras->isVisible());
+        QVERIFY(!passThrough->isEnabled() && !passThrough->isVisible());
+    }
+    const auto& asked = rig.prompter.shown().back();
+    QCOMPARE(asked.text, QStringLiteral("Enter Mode Password"));
+    QCOMPARE(asked.title, QStringLiteral("Enable Special Function Mode"));
+
+    QPointer<QWidget> window = about();
+    rig.prompter.answerInput(QStringLiteral("qzt"));
+    static_cast<config::AboutWindow*>(window.data())->Label3_DblClick();
+    QTRY_VERIFY(!window);
+    QVERIFY(rig.window->extrasWindow().isVisible());
+    QVERIFY(extras->isEnabled() && extras->isVisible());
+    QVERIFY(passThrough->isEnabled() && passThrough->isVisible());
+    // The mode lasts after the diagnostics window closes.
+    rig.window->extrasWindow().close();
+    QVERIFY(extras->isEnabled() && extras->isVisible());
+    QVERIFY(rig.sim.commands().isEmpty());
+}
+
+void ConfigWindowsTest::everyServiceWindowIsAWindow() {
+    ConfigRig rig;
+    rig.window->show();
+    QStringList checked;
+    const auto check = [&checked](QWidget& window, const QString& caption) {
+        QVERIFY(window.isWindow());
+        QCOMPARE(window.windowTitle(), caption);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&window);
+        QVERIFY(accessible != nullptr);
+        QCOMPARE(accessible->role(), QAccessible::Dialog);
+        QCOMPARE(accessible->text(QAccessible::Description), window.objectName());
+        checked << window.objectName();
+    };
+    rig.dialogScript = [&](QDialog& dialog) {
+        dialog.show();
+        check(dialog,
+              dialog.objectName() == QLatin1String("frm_config") ? QStringLiteral("Configure")
+              : dialog.objectName() == QLatin1String("Form1")    ? QStringLiteral("Serial Number")
+                                                                 : QStringLiteral("Form1"));
+    };
+    config::openFactoryConfig(*rig.window);
+    config::openUserOptions(*rig.window);
+    rig.prompter.answerInput(QStringLiteral("7851"));
+    rig.trigger("mnu_Serial");
+    rig.trigger("mnu_ABOUT");
+    check(*rig.window->loadedWindow(QStringLiteral("RevScreen")),
+          QStringLiteral("About the ZOV Interface"));
+    rig.window->showExtrasWindow();
+    check(rig.window->extrasWindow(), QStringLiteral("EXTRAS!"));
+    QCOMPARE(checked,
+             (QStringList{"frm_config", "frm_prog_conf", "Form1", "RevScreen", "frm_EXTRAS"}));
 }
 
 QTEST_MAIN(ConfigWindowsTest)
