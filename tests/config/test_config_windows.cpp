@@ -44,6 +44,18 @@ void setExampleFactoryData(zov::sim::SupplyModel& unit) {
     unit.factory() = {8000, 1388, 2048, 1, 0, 1024};
 }
 
+// "Factory Config", unlocked, worked by `work` while it is open.
+void withUnlockedFactoryWindow(ConfigRig& rig,
+                               const std::function<void(FactoryConfigWindow&)>& work) {
+    rig.prompter.answerInput(QStringLiteral("7955"));
+    rig.whileOpen<FactoryConfigWindow>([&rig, work](FactoryConfigWindow& window) {
+        window.Command2_Click();
+        rig.letUnitAnswer(1);
+        work(window);
+    });
+    rig.trigger("mnu_Config");
+}
+
 }  // namespace
 
 class ConfigWindowsTest : public QObject {
@@ -94,10 +106,7 @@ void ConfigWindowsTest::factoryWindowWaitsForItsCode() {
 void ConfigWindowsTest::factoryWindowReadsAndPrograms() {
     ConfigRig rig;
     setExampleFactoryData(rig.sim.model());
-    rig.prompter.answerInput(QStringLiteral("7955"));
-    rig.whileOpen<FactoryConfigWindow>([&](FactoryConfigWindow& window) {
-        window.Command2_Click();
-        rig.letUnitAnswer(1);
+    withUnlockedFactoryWindow(rig, [&](FactoryConfigWindow& window) {
         window.btn_getConf_Click();
         const QStringList expected{"A01", "ZOV80N100", "80.00,1.388", "1.0002442002442",
                                    "1",   "0",         "20.00"};
@@ -127,7 +136,6 @@ void ConfigWindowsTest::factoryWindowReadsAndPrograms() {
         window.program(programming(FactoryField::Model));
         QCOMPARE(window.field(FactoryField::Model)->text(), QString());
     });
-    rig.trigger("mnu_Config");
     rig.letUnitAnswer(10);
     QCOMPARE(rig.sim.commands(),
              (QStringList{"PASS 7955;", "CONF;", "SLVP 8889;", "SLIP 1388;", "HWVP A02;",
@@ -147,10 +155,7 @@ void ConfigWindowsTest::factoryWindowReadsAndPrograms() {
 void ConfigWindowsTest::filamentTurnOnNeedsAScale() {
     ConfigRig rig;
     setExampleFactoryData(rig.sim.model());
-    rig.prompter.answerInput(QStringLiteral("7955"));
-    rig.whileOpen<FactoryConfigWindow>([&](FactoryConfigWindow& window) {
-        window.Command2_Click();
-        rig.letUnitAnswer(1);
+    withUnlockedFactoryWindow(rig, [&](FactoryConfigWindow& window) {
         rig.prompter.answerInput(QStringLiteral("40"));
         window.program(programming(FactoryField::FilamentTurnOn));
         QCOMPARE(rig.messages(), QStringList{": Please Set Unit Scaling!"});
@@ -168,7 +173,6 @@ void ConfigWindowsTest::filamentTurnOnNeedsAScale() {
         rig.prompter.answerInput(QStringLiteral("20"));
         window.program(programming(FactoryField::FilamentTurnOn));
     });
-    rig.trigger("mnu_Config");
     rig.letUnitAnswer(6);
     QCOMPARE(rig.sim.commands(),
              (QStringList{"PASS 7955;", "CONF;", "FTON 2048;", "SLVR ;", "SLIR ;", "FTON 1365;"}));
@@ -181,9 +185,7 @@ void ConfigWindowsTest::typedTextsNeverCarryASecondCommand() {
                                 QStringLiteral("X\r\nENBL 1;"),
                                 QStringLiteral("\x02"
                                                "ENBL 1")};
-    rig.prompter.answerInput(QStringLiteral("7955"));
-    rig.whileOpen<FactoryConfigWindow>([&](FactoryConfigWindow& window) {
-        window.Command2_Click();
+    withUnlockedFactoryWindow(rig, [&](FactoryConfigWindow& window) {
         for (const FactoryField field : {FactoryField::HardwareRevision, FactoryField::Model,
                                          FactoryField::RampRate, FactoryField::Arc}) {
             for (const QString& entry : smuggled) {
@@ -193,7 +195,6 @@ void ConfigWindowsTest::typedTextsNeverCarryASecondCommand() {
             }
         }
     });
-    rig.trigger("mnu_Config");
 
     rig.prompter.answerInput(QStringLiteral("7851"));
     rig.prompter.answerInput(QStringLiteral("9858"));
