@@ -9,6 +9,7 @@
 #include "app/link_selection.h"
 #include "app/main_window.h"
 #include "app/widgets/qt_prompter.h"
+#include "config/configuration.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
 
@@ -88,7 +89,8 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
     }
     zov::app::IdentityArea& identity = zov::app::installIdentityArea(window);
-    zov::supply::installSupplyAreas(window, identity);
+    const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window, identity);
+    zov::config::installConfiguration(window, identity, areas);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();

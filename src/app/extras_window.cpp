@@ -19,7 +19,7 @@ QLineEdit* addField(QFormLayout* form, const char* name, const QString& caption,
 
 }  // namespace
 
-ExtrasWindow::ExtrasWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+ExtrasWindow::ExtrasWindow(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frm_EXTRAS"));
     setWindowTitle(QStringLiteral("EXTRAS!"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -1,14 +1,15 @@
 // frm_EXTRAS, "EXTRAS!": the communication diagnostics a service user opens
 // after the mode password: unanswered exchanges, the unit's last error code,
-// and what was left in the serial input after the last reply.
+// and what was left in the serial input after the last reply. A modeless
+// dialog, so assistive tools list it among the program's windows.
 #pragma once
 
+#include <QDialog>
 #include <QLineEdit>
-#include <QWidget>
 
 namespace zov::app {
 
-class ExtrasWindow : public QWidget {
+class ExtrasWindow : public QDialog {
     Q_OBJECT
 public:
     explicit ExtrasWindow(QWidget* parent = nullptr);

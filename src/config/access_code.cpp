@@ -1,0 +1,23 @@
+#include "access_code.h"
+
+#include "app/main_window.h"
+
+namespace zov::config {
+
+bool askAccessCode(app::MainWindow& window, const QString& prompt, const QString& code,
+                   const QString& title) {
+    return window.prompter().input(prompt, title).value_or(QString()) == code;
+}
+
+bool unlockUnit(app::MainWindow& window, const QString& code) {
+    if (!askAccessCode(window, QStringLiteral("Enter Key to UnLock:"), code)) {
+        return false;
+    }
+    app::CommandExchange& exchange = window.exchange();
+    exchange.suspendBackgroundTimers();
+    exchange.outputOutputString(QByteArrayLiteral("PASS ") + code.toLatin1() + ';');
+    exchange.resumeBackgroundTimers();
+    return true;
+}
+
+}  // namespace zov::config

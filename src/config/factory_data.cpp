@@ -1,0 +1,151 @@
+#include "factory_data.h"
+
+#include <cmath>
+
+#include "config/reply_fields.h"
+#include "protocol/numbers.h"
+#include "protocol/reply.h"
+#include "supply/scaling.h"
+
+namespace zov::config {
+namespace {
+
+constexpr int kValueStart = 2;
+constexpr std::size_t kConfigurationFields = 8;
+// The voltage field carries three integer digits from this value on.
+constexpr double kThreeDigitKv = 10000.0;
+constexpr double kPreheatFullScaleAmps = 2.0;
+constexpr char kTurnOnPattern[] = "#0.00";
+
+using protocol::cutFixed;
+using protocol::parseNumber;
+using protocol::plainNumber;
+using supply::kFullScaleCounts;
+
+std::string numberCommand(std::string_view mnemonic, double value) {
+    return textCommand(mnemonic, plainNumber(value));
+}
+
+}  // namespace
+
+std::optional<std::string> fullScaleVoltageText(std::string_view field) {
+    const auto value = parseNumber(field);
+    if (!value) {
+        return std::nullopt;
+    }
+    const int integerDigits = *value >= kThreeDigitKv ? 3 : 2;
+    return cutFixed(field, 1, integerDigits) + '.' + cutFixed(field, integerDigits + 1, 2);
+}
+
+std::string fullScaleCurrentText(std::string_view field) {
+    return cutFixed(field, 1, 1) + '.' + cutFixed(field, 2, 3);
+}
+
+Configuration configurationFrom(std::string_view reply) {
+    const std::vector<std::string> fields = commaFields(reply, kValueStart, kConfigurationFields);
+    Configuration taken;
+    auto& shown = taken.shown;
+    const auto has = [&fields](std::size_t number) { return fields.size() >= number; };
+
+    if (!has(1)) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::HardwareRevision, fields[0]);
+    if (!has(2)) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::Model, fields[1]);
+    const auto kv = has(3) ? fullScaleVoltageText(fields[2]) : std::nullopt;
+    if (!kv) {
+        return taken;
+    }
+    taken.kvVoltage = kv;
+    if (!has(4)) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::Scaling, *kv + ',' + fullScaleCurrentText(fields[3]));
+    const auto preheat = has(5) ? parseNumber(fields[4]) : std::nullopt;
+    if (!preheat) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::Preheat,
+                       plainNumber(*preheat * kPreheatFullScaleAmps / kFullScaleCounts));
+    if (!has(6)) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::RampRate, fields[5]);
+    if (!has(7)) {
+        return taken;
+    }
+    shown.emplace_back(FactoryField::Arc, fields[6]);
+    const auto turnOn = has(8) ? parseNumber(fields[7]) : std::nullopt;
+    const auto fullScale = parseNumber(*kv);
+    if (turnOn && fullScale) {
+        const double volts = *turnOn * *fullScale / kFullScaleCounts;
+        if (std::isfinite(volts)) {
+            shown.emplace_back(FactoryField::FilamentTurnOn,
+                               protocol::formatPattern(volts, kTurnOnPattern));
+        }
+    }
+    return taken;
+}
+
+std::string textCommand(std::string_view mnemonic, std::string_view entry) {
+    std::string command(mnemonic);
+    command += ' ';
+    command += entry;
+    command += ';';
+    return command;
+}
+
+ScalingEntry scalingFrom(std::string_view entry) {
+    ScalingEntry scaling;
+    const auto comma = entry.find(',');
+    if (comma == std::string_view::npos) {
+        return scaling;
+    }
+    scaling.kvVoltage = std::string(entry.substr(0, comma));
+    const auto kv = parseNumber(*scaling.kvVoltage);
+    const auto ma = parseNumber(entry.substr(comma + 1));
+    if (!kv || !ma) {
+        return scaling;
+    }
+    const double voltage = *kv * supply::kVoltageScaleUnitsPerKv;
+    const double current = *ma * supply::kCurrentScaleUnitsPerMa;
+    if (std::isfinite(voltage) && std::isfinite(current)) {
+        scaling.commands.emplace(numberCommand("SLVP", voltage), numberCommand("SLIP", current));
+    }
+    return scaling;
+}
+
+std::optional<std::string> preheatCommand(std::string_view entry) {
+    const auto amps = parseNumber(entry);
+    if (!amps) {
+        return std::nullopt;
+    }
+    const double counts = std::floor(*amps * kFullScaleCounts / kPreheatFullScaleAmps);
+    if (!std::isfinite(counts)) {
+        return std::nullopt;
+    }
+    return numberCommand("FILP", counts);
+}
+
+TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor, std::string_view kvVoltage) {
+    double fullScaleKv = 0.0;
+    if (kvScaleFactor > 0.0) {
+        fullScaleKv = kvScaleFactor * kFullScaleCounts;
+    } else if (const auto known = parseNumber(kvVoltage); known && *known > 0.0) {
+        fullScaleKv = *known;
+    } else {
+        return {std::nullopt, true};
+    }
+    const auto kv = parseNumber(entry);
+    const auto counts =
+        kv ? protocol::roundHalfEvenToInt16(*kv * kFullScaleCounts / fullScaleKv) : std::nullopt;
+    if (!counts) {
+        return {};
+    }
+    return {textCommand("FTON", std::to_string(*counts)), false};
+}
+
+}  // namespace zov::config

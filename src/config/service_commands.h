@@ -1,0 +1,37 @@
+// Single service commands of the "Controls" menu: the hardware revision
+// stored in the unit, its total-hours counter and its watchdog.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zov::app {
+class IdentityArea;
+class MainWindow;
+}  // namespace zov::app
+
+namespace zov::supply {
+class SystemStatusArea;
+}
+
+namespace zov::config {
+
+// "40," + revision + "," for an answer of exactly three characters.
+[[nodiscard]] std::optional<std::string> hardwareRevisionCommand(std::string_view answer);
+// Whether the unit took the new revision ("$" at character 5 of its "40," reply).
+[[nodiscard]] bool revisionTaken(std::string_view reply);
+// The command that switches the unit's watchdog away from `enabled`.
+[[nodiscard]] const char* watchdogToggleCommand(bool enabled);
+
+// "Set H/W Revision": after a confirmation, the new revision is sent and
+// read back into the hardware-revision field, or that field says "Change
+// Failed".
+void mnu_HWREV_Click(app::MainWindow& window, app::IdentityArea& identity);
+// "Reset Total Hours": "30,", no confirmation, nothing shown.
+void mnu_Reset_total_hrs_Click(app::MainWindow& window);
+// The watchdog item: switches the unit's watchdog to the other state than
+// the console takes it to be in, and shows the new state whatever the reply.
+void enableWdt_Click(app::MainWindow& window, supply::SystemStatusArea& status);
+
+}  // namespace zov::config

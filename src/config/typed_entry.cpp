@@ -1,0 +1,58 @@
+#include "typed_entry.h"
+
+#include "app/widgets/legible_text.h"
+#include "app/widgets/prompter.h"
+
+namespace zov::config {
+namespace {
+
+constexpr int kEntryShown = 40;
+constexpr char16_t kLastAscii = 0x7E;
+constexpr char16_t kLastLatin1Control = 0x9F;
+constexpr char16_t kLastLatin1 = 0xFF;
+
+bool isControl(char16_t c) {
+    return c < u' ' || (c > kLastAscii && c <= kLastLatin1Control);
+}
+
+}  // namespace
+
+std::optional<QString> unsendablePart(const QString& text) {
+    for (const QChar character : text) {
+        const char16_t c = character.unicode();
+        if (c == u';' || c == u',') {
+            return QStringLiteral("\"%1\"").arg(character);
+        }
+        if (isControl(c)) {
+            return QStringLiteral("a control character (code %1)").arg(unsigned(c));
+        }
+        if (c > kLastLatin1) {
+            return QStringLiteral("\"%1\", which the unit's 8-bit text cannot carry")
+                .arg(character);
+        }
+    }
+    return std::nullopt;
+}
+
+bool checkSendable(app::Prompter& prompter, const QString& text) {
+    const std::optional<QString> part = unsendablePart(text);
+    if (part) {
+        prompter.message(
+            QStringLiteral("\"%1\" holds %2.\r\nNothing was sent: a \";\", a \",\" or a control "
+                           "character would let the text carry a second command to the unit.")
+                .arg(app::legibleText(text, kEntryShown), *part),
+            QStringLiteral("Entry Refused"), app::Prompter::Icon::Warning);
+    }
+    return !part;
+}
+
+std::optional<std::string> askSendableEntry(app::Prompter& prompter, const QString& prompt,
+                                            const QString& title, const QString& defaultText) {
+    const QString entry = prompter.input(prompt, title, defaultText).value_or(QString());
+    if (!checkSendable(prompter, entry)) {
+        return std::nullopt;
+    }
+    return entry.toLatin1().toStdString();
+}
+
+}  // namespace zov::config

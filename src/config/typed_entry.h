@@ -1,0 +1,35 @@
+// Texts that go into a command as they stand: a model number, a serial
+// number, a revision, a ramp or arc setting typed by the service user, and
+// the option values sent back to the unit. A ";" or "," in such a text would
+// end the command or its argument early, and a framing or other control
+// character would break the frame, so the rest of the text could reach the
+// unit as a second command (one that switches the output on, say). Such a
+// text is refused whole, with a message, and nothing is sent.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+
+namespace zov::app {
+class Prompter;
+}
+
+namespace zov::config {
+
+// What in `text` keeps it from being sent as it stands ("\";\"", "a control
+// character (code 2)" ...); nothing when it can be sent. An empty text can.
+[[nodiscard]] std::optional<QString> unsendablePart(const QString& text);
+
+// Reports `text` when it cannot be sent; true when it can.
+[[nodiscard]] bool checkSendable(app::Prompter& prompter, const QString& text);
+
+// Asks with `prompt` (a cancelled box is an empty entry) and returns the
+// entry as the 8-bit text the unit receives; nothing when the entry cannot
+// be sent as typed, which has been reported.
+[[nodiscard]] std::optional<std::string> askSendableEntry(app::Prompter& prompter,
+                                                          const QString& prompt,
+                                                          const QString& title = {},
+                                                          const QString& defaultText = {});
+
+}  // namespace zov::config

@@ -1,0 +1,55 @@
+// frm_prog_conf, "Form1": the unit's user options (over-voltage, ramp time,
+// over-current, arc handling). Loading reads them with "27,"; "Save
+// Parameters" sends all nine with "09,", shows the unit's warning if it
+// gives one, and closes the window.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+#include <array>
+
+#include "app/widgets/numeric_edit.h"
+#include "config/user_options.h"
+
+class QBoxLayout;
+
+namespace zov::app {
+class MainWindow;
+}
+
+namespace zov::config {
+
+class UserOptionsWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit UserOptionsWindow(app::MainWindow& window);
+
+    // Reads the unit's options into the texts and, when all nine came, into
+    // the controls. Runs before the window is shown.
+    void load();
+    // "Save Parameters".
+    void Command1_Click();
+
+    [[nodiscard]] const OptionTexts& texts() const { return texts_; }
+    [[nodiscard]] QCheckBox* checkBox(Option option) const { return checks_[indexOf(option)]; }
+    [[nodiscard]] app::NumericEdit* edit(Option option) const { return edits_[indexOf(option)]; }
+
+private:
+    QCheckBox* addCheckBox(Option option, const char* name, const QString& caption,
+                           QBoxLayout* layout);
+    app::NumericEdit* addEdit(Option option);
+    void applyEnableRules();
+    // Sets the controls from the texts in order, up to a text its control
+    // cannot take.
+    void showOptions();
+    void showUnitValue(const NumericOption& option, double value);
+
+    app::MainWindow& window_;
+    OptionTexts texts_ = startTexts();
+    // By option; a check box or an edit for each.
+    std::array<QCheckBox*, kOptionCount> checks_{};
+    std::array<app::NumericEdit*, kOptionCount> edits_{};
+};
+
+}  // namespace zov::config
