@@ -9,6 +9,7 @@
 #include "app/link_selection.h"
 #include "app/main_window.h"
 #include "app/widgets/qt_prompter.h"
+#include "season/install_seasoning.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
 
@@ -88,7 +89,8 @@ int main(int argc, char* argv[]) {
         std::fflush(stdout);
     }
     zov::app::installIdentityArea(window);
-    zov::supply::installSupplyAreas(window);
+    const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window);
+    zov::season::installSeasoning(window, areas);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();
