@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "app/widgets/qt_prompter.h"
 #include "config/configuration.h"
+#include "season/install_seasoning.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
 
@@ -91,6 +92,7 @@ int main(int argc, char* argv[]) {
     zov::app::IdentityArea& identity = zov::app::installIdentityArea(window);
     const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window, identity);
     zov::config::installConfiguration(window, identity, areas);
+    zov::season::installSeasoning(window, areas);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();
