@@ -15,21 +15,13 @@
 #include "app/link_selection.h"
 #include "app/main_window.h"
 #include "raw_floor.h"
+#include "silent_prompter.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kExchanges = 1000;
 const QByteArray kCommand = QByteArrayLiteral("STAT;");
-
-class SilentPrompter : public zov::app::Prompter {
-public:
-    void message(const QString&, const QString&, Icon) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return QString();
-    }
-};
 
 double threadCpuSeconds() {
     rusage usage{};
@@ -101,7 +93,7 @@ int main(int argc, char* argv[]) {
     }
     supply.configure([](zov::sim::Simulator& sim) { sim.setUnsolicitedStatus(false); });
 
-    SilentPrompter prompter;
+    zov::bench::SilentPrompter prompter;
     zov::app::MainWindow window(prompter);
     window.modalRunner().setScript([](QDialog& dialog) {
         for (const char* name : {"ok", "OK"}) {

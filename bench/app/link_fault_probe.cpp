@@ -13,6 +13,7 @@
 
 #include "app/main_window.h"
 #include "far_end.h"
+#include "silent_prompter.h"
 
 namespace {
 
@@ -39,15 +40,6 @@ void measure(const char* what) {
     std::printf("  %-40s %6.3f s CPU = %6.2f %% of one core, resident %ld -> %ld kB\n", what, cpu,
                 100.0 * cpu / kSeconds, residentBefore, residentKb());
 }
-
-class SilentPrompter : public zov::app::Prompter {
-public:
-    void message(const QString&, const QString&, Icon) override {}
-    bool confirm(const QString&, const QString&) override { return true; }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return QString();
-    }
-};
 
 void openSerial(zov::app::CommandExchange& exchange, const FarEndPty& far) {
     exchange.serial().setDevice(far.linkPath());
@@ -93,7 +85,7 @@ void tcpFlood(zov::app::MainWindow& window, const char* what, const std::string&
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QTemporaryDir directory;
-    SilentPrompter prompter;
+    zov::bench::SilentPrompter prompter;
     // The whole window, so what a reply costs on screen is counted too.
     zov::app::MainWindow window(prompter);
     window.show();
