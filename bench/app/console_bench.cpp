@@ -14,21 +14,14 @@
 
 #include "app/link_selection.h"
 #include "app/main_window.h"
+#include "bench_console.h"
 #include "raw_floor.h"
-#include "silent_prompter.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kExchanges = 1000;
 const QByteArray kCommand = QByteArrayLiteral("STAT;");
-
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void print(const char* what, const zov::bench::LatencySummary& s) {
     std::printf("  %-24s median %8.1f us   p99 %8.1f us   (%d answered, %d lost)\n", what,
@@ -52,11 +45,11 @@ zov::bench::LatencySummary consoleRoundTrips(zov::app::CommandExchange& exchange
 }
 
 void idleCpu(const char* link, int seconds) {
-    const double before = threadCpuSeconds();
+    const double before = zov::bench::threadCpuSeconds();
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double used = threadCpuSeconds() - before;
+    const double used = zov::bench::threadCpuSeconds() - before;
     std::printf("  idle, %-6s link, %2d s: %.3f s CPU = %.3f %% of one core\n", link, seconds, used,
                 100.0 * used / seconds);
 }
@@ -67,14 +60,14 @@ void noReplyCpu(zov::app::MainWindow& window, zov::bench::SimulatorThread& suppl
     zov::app::CommandExchange& exchange = window.exchange();
     exchange.setReplyTimeLimitMs(kLimitMs);
     supply.configure([](zov::sim::Simulator& sim) { sim.faults().dropEvery = 1; });
-    const double before = threadCpuSeconds();
+    const double before = zov::bench::threadCpuSeconds();
     const auto start = Clock::now();
     for (int i = 0; i < kWaits; ++i) {
         exchange.outputOutputString(kCommand);
         (void)exchange.inputInputString();
     }
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    const double used = threadCpuSeconds() - before;
+    const double used = zov::bench::threadCpuSeconds() - before;
     std::printf(
         "  %d waits without a reply (%d ms limit): %.2f s, %.3f s CPU = %.3f %% of one core\n",
         kWaits, kLimitMs, wall, used, 100.0 * used / wall);
@@ -95,14 +88,7 @@ int main(int argc, char* argv[]) {
 
     zov::bench::SilentPrompter prompter;
     zov::app::MainWindow window(prompter);
-    window.modalRunner().setScript([](QDialog& dialog) {
-        for (const char* name : {"ok", "OK"}) {
-            if (auto* button = dialog.findChild<QPushButton*>(QLatin1String(name))) {
-                button->click();
-                return;
-            }
-        }
-    });
+    zov::bench::answerDialogsWithOk(window);
     zov::app::LinkSelection& links = window.linkSelection();
     links.useSimulatedSupply(supply.ptyLink(), QStringLiteral("127.0.0.1"), supply.tcpPort());
 

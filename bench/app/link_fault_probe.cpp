@@ -12,8 +12,8 @@
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "bench_console.h"
 #include "far_end.h"
-#include "silent_prompter.h"
 
 namespace {
 
@@ -23,20 +23,13 @@ using zov::test::residentKb;
 
 constexpr int kSeconds = 5;
 
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 void measure(const char* what) {
     const long residentBefore = residentKb();
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = zov::bench::threadCpuSeconds();
     QEventLoop loop;
     QTimer::singleShot(kSeconds * 1000, &loop, &QEventLoop::quit);
     loop.exec();
-    const double cpu = threadCpuSeconds() - cpuBefore;
+    const double cpu = zov::bench::threadCpuSeconds() - cpuBefore;
     std::printf("  %-40s %6.3f s CPU = %6.2f %% of one core, resident %ld -> %ld kB\n", what, cpu,
                 100.0 * cpu / kSeconds, residentBefore, residentKb());
 }

@@ -17,8 +17,8 @@
 #include "app/identity_area.h"
 #include "app/link_selection.h"
 #include "app/main_window.h"
+#include "bench_console.h"
 #include "raw_floor.h"
-#include "silent_prompter.h"
 #include "supply/supply_areas.h"
 #include "supply/update_cycle.h"
 
@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kStepMs = 66;
 constexpr int kProbeMs = 5;
-
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Run {
     int cycles = 0;
@@ -62,14 +55,14 @@ Run measure(zov::app::MainWindow& window, int seconds) {
             }
         });
     const qint64 errorsBefore = window.state().CommErrors;
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = zov::bench::threadCpuSeconds();
     // The first half measures the CPU; in the second a probe that should
     // tick every few ms finds the longest stall (a late tick), at a CPU cost
     // of its own that the first half leaves out.
     QEventLoop loop;
     QTimer::singleShot(seconds * 500, &loop, &QEventLoop::quit);
     loop.exec();
-    const double cpuSeconds = threadCpuSeconds() - cpuBefore;
+    const double cpuSeconds = zov::bench::threadCpuSeconds() - cpuBefore;
     const double cpuPhaseSeconds = double(clock.elapsed()) / 1000;
     QTimer probe;
     probe.setTimerType(Qt::PreciseTimer);
@@ -97,8 +90,8 @@ void print(const char* link, const Run& run) {
     std::printf(
         "  %-22s %6.3f cycles/s (ideal %6.3f), exchanges %5.2f ms per cycle, CPU %5.2f %% of "
         "one core, longest stall %5.1f ms, %lld errors\n",
-        link, run.cycles / run.seconds, ideal, perCycleMs, 100.0 * run.cpuShare,
-        run.longestStallMs, static_cast<long long>(run.errors));
+        link, run.cycles / run.seconds, ideal, perCycleMs, 100.0 * run.cpuShare, run.longestStallMs,
+        static_cast<long long>(run.errors));
 }
 
 }  // namespace
@@ -115,13 +108,7 @@ int main(int argc, char* argv[]) {
 
     zov::bench::SilentPrompter prompter;
     zov::app::MainWindow window(prompter);
-    window.modalRunner().setScript([](QDialog& dialog) {
-        if (auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("ok"))) {
-            ok->click();
-        } else if (auto* button = dialog.findChild<QPushButton*>(QStringLiteral("OK"))) {
-            button->click();
-        }
-    });
+    zov::bench::answerDialogsWithOk(window);
     zov::app::IdentityArea& identity = zov::app::installIdentityArea(window);
     const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window, identity);
     window.show();
