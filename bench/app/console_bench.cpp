@@ -2,12 +2,9 @@
 // round trips through CommandExchange beside the raw floor of the same links
 // in the same run, and the console thread's CPU while idle with a link chosen
 // and while waiting on a supply that does not answer. Prints; asserts nothing.
-#include <sys/resource.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QEventLoop>
-#include <QPushButton>
 #include <chrono>
 #include <cstdio>
 #include <vector>

@@ -3,7 +3,6 @@
 // hangs up, and while a device floods the serial port or the TCP connection
 // between exchanges. The far ends run on threads of their own, so the
 // console's thread is measured alone. Prints; asserts nothing.
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QEventLoop>

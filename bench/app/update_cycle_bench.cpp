@@ -3,12 +3,9 @@
 // 66 ms steps plus the exchange times measured in the same run), the CPU of
 // the console's thread, and the longest stall of its event loop. Prints;
 // asserts nothing. Usage: zov-update-cycle-bench [seconds per link, default 30]
-#include <sys/resource.h>
 
 #include <QApplication>
-#include <QDialog>
 #include <QElapsedTimer>
-#include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
