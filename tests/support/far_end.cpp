@@ -19,13 +19,15 @@ FarEndPty::FarEndPty(QString linkPath) : linkPath_(std::move(linkPath)) {
 
 FarEndPty::~FarEndPty() {
     hangUp();
-    ::unlink(linkPath_.toLocal8Bit().constData());
 }
 
+// A pulled adapter takes its device name with it; the name staying behind
+// could lead to the next pseudo-terminal that takes the freed number.
 void FarEndPty::hangUp() {
     if (master_ >= 0) {
         ::close(master_);
         master_ = -1;
+        ::unlink(linkPath_.toLocal8Bit().constData());
     }
 }
 

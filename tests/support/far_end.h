@@ -12,8 +12,9 @@
 namespace zov::test {
 
 // A pseudo-terminal in raw mode reached through the symbolic link `linkPath`,
-// as a device path that a user types. hangUp() closes the far side, as a
-// pulled USB adapter does; comeBack() plugs a new one in under the same link.
+// as a device path that a user types. hangUp() closes the far side and
+// removes the link, as a pulled USB adapter does; comeBack() plugs a new one
+// in under the same link.
 class FarEndPty {
 public:
     explicit FarEndPty(QString linkPath);
