@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -21,52 +22,89 @@ struct Choices {
     bool showHidden = false;
 };
 
-// Asked only for help or the version: answered without the window system, so
-// it works on a machine without a display (a technician's SSH session).
-bool asksOnlyForText(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"}) {
-            if (argument == option) {
-                return true;
-            }
-        }
-    }
-    return false;
+// The options the window system takes itself; they are no mistakes.
+bool isWindowSystemOption(const QString& name) {
+    static const QStringList kNames{"platform",
+                                    "platformpluginpath",
+                                    "platformtheme",
+                                    "plugin",
+                                    "qwindowgeometry",
+                                    "qwindowicon",
+                                    "qwindowtitle",
+                                    "display",
+                                    "geometry",
+                                    "style",
+                                    "stylesheet",
+                                    "reverse",
+                                    "session",
+                                    "widgetcount",
+                                    "nograb",
+                                    "dograb",
+                                    "sync",
+                                    "qmljsdebugger"};
+    return kNames.contains(name);
 }
 
-// Ends the program for --help, --version and options it does not know.
-Choices parseCommandLine(const QCoreApplication& application) {
-    QCoreApplication::setApplicationName(QStringLiteral("zov-console"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Operator and service console for ZOV high-voltage X-ray supplies."));
-    options.addHelpOption();
-    options.addVersionOption();
-    const QCommandLineOption simulator(
+class CommandLine {
+public:
+    CommandLine() {
+        parser_.setApplicationDescription(
+            QStringLiteral("Operator and service console for ZOV high-voltage X-ray supplies."));
+        parser_.addHelpOption();
+        parser_.addVersionOption();
+        parser_.addOption(simulator_);
+        parser_.addOption(showHidden_);
+    }
+
+    // Help, the version and a mistyped option are answered without the
+    // window system, so they work on a machine without a display (a
+    // technician's SSH session) as well.
+    bool answersWithText(int argc, char* argv[]) {
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i) {
+            arguments << QString::fromLocal8Bit(argv[i]);
+        }
+        // "-platform offscreen" and the like are one word, not compacted letters.
+        parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        if (!parser_.parse(arguments)) {
+            const QStringList unknown = parser_.unknownOptionNames();
+            return unknown.isEmpty() ||
+                   !std::all_of(unknown.begin(), unknown.end(), isWindowSystemOption);
+        }
+        return parser_.isSet(QStringLiteral("help")) || parser_.isSet(QStringLiteral("help-all")) ||
+               parser_.isSet(QStringLiteral("version"));
+    }
+
+    // Ends the program for --help, --version and options it does not know.
+    Choices process(const QCoreApplication& application) {
+        QCoreApplication::setApplicationName(QStringLiteral("zov-console"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+        parser_.process(application);
+        return {parser_.isSet(simulator_), parser_.isSet(showHidden_)};
+    }
+
+private:
+    QCommandLineParser parser_;
+    const QCommandLineOption simulator_{
         QStringLiteral("simulator"),
-        QStringLiteral("Run a simulated supply inside the console; every port choice reaches it."));
-    const QCommandLineOption showHidden(
+        QStringLiteral("Run a simulated supply inside the console; every port choice reaches it.")};
+    const QCommandLineOption showHidden_{
         QStringLiteral("show-hidden"),
-        QStringLiteral("Also show the menu items and buttons that start hidden (service use)."));
-    options.addOption(simulator);
-    options.addOption(showHidden);
-    options.process(application);
-    return {options.isSet(simulator), options.isSet(showHidden)};
-}
+        QStringLiteral("Also show the menu items and buttons that start hidden (service use).")};
+};
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (asksOnlyForText(argc, argv)) {
+    CommandLine commandLine;
+    if (commandLine.answersWithText(argc, argv)) {
         const QCoreApplication textOnly(argc, argv);
-        parseCommandLine(textOnly);
+        commandLine.process(textOnly);
         return 0;
     }
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("ZOV Interface"));
-    const Choices choices = parseCommandLine(application);
+    const Choices choices = commandLine.process(application);
 
     zov::app::QtPrompter prompter(nullptr);
     zov::app::MainWindow window(prompter);
