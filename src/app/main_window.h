@@ -16,6 +16,7 @@
 #include "app/command_exchange.h"
 #include "app/main_state.h"
 #include "app/modal_runner.h"
+#include "app/session_events.h"
 #include "app/widgets/prompter.h"
 #include "app/widgets/status_bar.h"
 
@@ -54,6 +55,7 @@ public:
     StatusBar& statusBar1() { return *statusBar_; }
     ModalRunner& modalRunner() { return modalRunner_; }
     LinkSelection& linkSelection() { return *linkSelection_; }
+    SessionEvents& sessionEvents() { return sessionEvents_; }
 
     // --- layout and menus for the subsystems ---
     void placeArea(MainArea area, QWidget* widget);
@@ -117,6 +119,7 @@ private:
     Prompter& prompter_;
     CommandExchange exchange_;
     ModalRunner modalRunner_;
+    SessionEvents sessionEvents_;
     StatusBar* statusBar_ = nullptr;
     QGridLayout* grid_ = nullptr;
     QMenu* controlsMenu_ = nullptr;
