@@ -132,6 +132,11 @@ void MainWindow::buildMenus() {
     addItem(controlsMenu_, "menu_cycleHv", QStringLiteral("Cycle Test On"));
     addItem(controlsMenu_, "menu_Season", QStringLiteral("Start Tube Seasoning "));
 
+    // What the console keeps of a session beyond the panel; the records add
+    // their items here.
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("View"));
+    viewMenu_->setObjectName(QStringLiteral("mnu_View"));
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("mnu_Help"));
     addItem(help, "mnu_ABOUT", QStringLiteral("About"));

@@ -60,6 +60,7 @@ public:
     // --- layout and menus for the subsystems ---
     void placeArea(MainArea area, QWidget* widget);
     QMenu& controlsMenu() { return *controlsMenu_; }
+    QMenu& viewMenu() { return *viewMenu_; }
     QAction* menuItem(const QString& name) const;
     // A control that the unit's standard set-up keeps hidden; shown (and a
     // menu item enabled) when the console runs with --show-hidden.
@@ -123,6 +124,7 @@ private:
     StatusBar* statusBar_ = nullptr;
     QGridLayout* grid_ = nullptr;
     QMenu* controlsMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     LinkSelection* linkSelection_ = nullptr;
     QTimer exitTimer_;
     Hooks hooks_;
