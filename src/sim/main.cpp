@@ -8,6 +8,7 @@
 
 #include <sys/socket.h>
 #include <unistd.h>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -89,30 +90,80 @@ struct Options {
     }
 };
 
-int number(const QCommandLineParser& parser, const QCommandLineOption& option) {
-    return parser.value(option).toInt();
-}
+// Reads the numeric options; a text that is no number in the option's range
+// is named, so "--tcp abc" does not listen on a port of the system's choice.
+class NumberOptions {
+public:
+    explicit NumberOptions(const QCommandLineParser& parser) : parser_(parser) {}
 
-std::chrono::milliseconds ms(const QCommandLineParser& parser, const QCommandLineOption& option) {
-    return std::chrono::milliseconds(number(parser, option));
-}
+    long long whole(const QCommandLineOption& option, long long lowest, long long highest) {
+        if (!parser_.isSet(option) && option.defaultValues().isEmpty()) {
+            return 0;
+        }
+        bool ok = false;
+        const long long value = parser_.value(option).toLongLong(&ok);
+        if (!ok || value < lowest || value > highest) {
+            refuse(option, QStringLiteral("a whole number from %1 to %2").arg(lowest).arg(highest));
+            return lowest;
+        }
+        return value;
+    }
 
-void applyFaults(const QCommandLineParser& parser, const Options& o, Simulator& sim) {
+    double share(const QCommandLineOption& option) {
+        if (!parser_.isSet(option)) {
+            return 0.0;
+        }
+        bool ok = false;
+        const double value = parser_.value(option).toDouble(&ok);
+        if (!ok || !(value >= 0.0 && value <= 1.0)) {
+            refuse(option, QStringLiteral("a share from 0 to 1"));
+            return 0.0;
+        }
+        return value;
+    }
+
+    // The first option that was refused, as a line for stderr; empty if none.
+    const QString& error() const { return error_; }
+
+private:
+    void refuse(const QCommandLineOption& option, const QString& wanted) {
+        if (error_.isEmpty()) {
+            error_ = QStringLiteral("--%1 wants %2, not '%3'")
+                         .arg(option.names().constFirst(), wanted, parser_.value(option));
+        }
+    }
+
+    const QCommandLineParser& parser_;
+    QString error_;
+};
+
+constexpr long long kLongestMs = 3'600'000;
+constexpr long long kMostPieces = 1000;
+
+// The link fault options; false (with the reason on stderr) if one is no number.
+bool applyFaults(const QCommandLineParser& parser, const Options& o, Simulator& sim) {
+    NumberOptions numbers(parser);
     auto& plan = sim.faults();
     plan.only = parser.value(o.only).toStdString();
-    plan.dropEvery = number(parser, o.dropEvery);
-    plan.dropFraction = parser.value(o.dropFraction).toDouble();
-    plan.seed = parser.value(o.seed).toUInt();
-    plan.delay = ms(parser, o.delay);
-    plan.splitPieces = std::max(1, number(parser, o.split));
-    plan.splitGap = ms(parser, o.splitGap);
+    plan.dropEvery = static_cast<int>(numbers.whole(o.dropEvery, 0, INT_MAX));
+    plan.dropFraction = numbers.share(o.dropFraction);
+    plan.seed = static_cast<unsigned>(numbers.whole(o.seed, 0, UINT_MAX));
+    plan.delay = std::chrono::milliseconds(numbers.whole(o.delay, 0, kLongestMs));
+    plan.splitPieces = static_cast<int>(std::max(1LL, numbers.whole(o.split, 0, kMostPieces)));
+    plan.splitGap = std::chrono::milliseconds(numbers.whole(o.splitGap, 0, kLongestMs));
     plan.leadingGarbage = parser.value(o.garbage).toStdString();
     plan.trailingBytes = parser.value(o.trailing).toStdString();
     plan.refuseAll = parser.isSet(o.refuseAll);
     plan.refuseSetCommands = parser.isSet(o.refuseSet);
     plan.pacedSerial = parser.isSet(o.baud);
-    plan.tcpDropEvery = number(parser, o.tcpDropEvery);
+    plan.tcpDropEvery = static_cast<int>(numbers.whole(o.tcpDropEvery, 0, INT_MAX));
     sim.setUnsolicitedStatus(!parser.isSet(o.noStatus));
+    numbers.whole(o.tcp, 0, 65535);
+    if (!numbers.error().isEmpty()) {
+        std::fprintf(stderr, "zov-sim: %s\n", qPrintable(numbers.error()));
+        return false;
+    }
+    return true;
 }
 
 // The unit's state at power-up, as the command line asks, in control lines.
@@ -191,8 +242,7 @@ int main(int argc, char* argv[]) {
         }
         log = std::make_unique<zov::sim::CommandLog>(sim, logFile);
     }
-    applyFaults(parser, options, sim);
-    if (!runAll(panel, log.get(), startLines(parser, options))) {
+    if (!applyFaults(parser, options, sim) || !runAll(panel, log.get(), startLines(parser, options))) {
         return 2;
     }
     zov::sim::ControlChannel channel(
@@ -211,7 +261,7 @@ int main(int argc, char* argv[]) {
                     qPrintable(sim.ptyDevice()));
     }
     if (parser.isSet(options.tcp)) {
-        if (!sim.startTcp(static_cast<quint16>(number(parser, options.tcp)))) {
+        if (!sim.startTcp(static_cast<quint16>(parser.value(options.tcp).toUInt()))) {
             std::fprintf(stderr, "zov-sim: %s\n", qPrintable(sim.errorString()));
             return 1;
         }

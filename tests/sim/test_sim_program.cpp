@@ -191,6 +191,18 @@ void SimProgramTest::commandLineStagesTheUnit() {
     QTRY_COMPARE(wrong.process().state(), QProcess::NotRunning);
     QCOMPARE(wrong.process().exitCode(), 2);
     QVERIFY(wrong.errors().contains("watchdog sometimes: on or off"));
+
+    // A port or a count that is no number used to be read as 0: a port of
+    // the system's choice, or no fault where one was asked for.
+    for (const QStringList& arguments :
+         {QStringList{"--tcp", "abc"}, QStringList{"--tcp", "70000"},
+          QStringList{"--drop-every", "3x"}, QStringList{"--drop-fraction", "2"}}) {
+        SimProcess refused(arguments);
+        QTRY_COMPARE(refused.process().state(), QProcess::NotRunning);
+        QCOMPARE(refused.process().exitCode(), 2);
+        QVERIFY2(refused.errors().contains(arguments.first() + " wants"),
+                 qPrintable(refused.errors()));
+    }
 }
 
 void SimProgramTest::standardInputAsControlChannel() {
