@@ -63,7 +63,7 @@ TrafficLogWindow::TrafficLogWindow(TrafficLog& log, app::Prompter& prompter, QWi
     view_->setUniformRowHeights(true);  // keeps a view of a full log cheap
     view_->setAlternatingRowColors(true);
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view_->setTextElideMode(Qt::ElideRight);
+    view_->setTextElideMode(Qt::ElideMiddle);  // a device path tells most at its end
     QFont fixed = view_->font();
     fixed.setFamily(QStringLiteral("monospace"));
     fixed.setStyleHint(QFont::Monospace);
