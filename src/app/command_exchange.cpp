@@ -46,7 +46,8 @@ private:
     int& depth_;
 };
 
-// What the diagnostics window is shown of bytes that came too late.
+// What is passed on (diagnostics window, traffic log) of bytes that came too
+// late or were dropped.
 constexpr int kLateBytesShown = 4096;
 
 }  // namespace
@@ -91,14 +92,17 @@ QByteArray CommandExchange::ProcessOutputString(const QByteArray& command) const
 
 void CommandExchange::outputOutputString(const QByteArray& command) {
     const QByteArray frame = ProcessOutputString(command);
-    emit transmitted(frame);
     lastCommand_ = command;
     if (isEthernet()) {
         // Nothing that came before the command is its reply: status messages
         // among it are decoded, the rest (replies nobody read) is dropped.
         takeTcpInput(kReplyByteLimit);
+        if (const QByteArray rest = tcpInbox_.take(kLateBytesShown); !rest.isEmpty()) {
+            emit inputDropped(rest);
+        }
         tcpInbox_.clear();
         deliverQueuedStatus();
+        emit transmitted(frame);
         if (tcp_.state() == QAbstractSocket::ConnectedState) {
             tcp_.write(frame);
         }
@@ -106,7 +110,8 @@ void CommandExchange::outputOutputString(const QByteArray& command) {
     }
     // A closed port or a failed write ends here silently; the receive that
     // follows finds no reply and the caller counts it.
-    serial_.discardInput();
+    discardSerialInput();
+    emit transmitted(frame);
     serial_.write(frame);
 }
 
@@ -121,7 +126,7 @@ QByteArray CommandExchange::inputInputString() {
             reply = *collected;
             emit received(reply);
             rcvTimer_.start();
-            serial_.discardInput();
+            discardSerialInput();
         }
     }
     afterWait();
@@ -154,6 +159,7 @@ QByteArray CommandExchange::receiveTcp() {
     // Cut short by the time limit (or a stream without a terminator): what
     // came is returned as it is, what comes late belongs to nobody.
     const QByteArray partial = tcpInbox_.take(kReplyByteLimit);
+    emit replyMissing(partial);
     settle();
     return partial;
 }
@@ -169,6 +175,9 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
         }
     };
     waitOnLink(replyTimeLimitMs_, 0, collect, [&] { return readFailed || buffer.done(); });
+    if (readFailed || !buffer.terminated()) {
+        emit replyMissing(buffer.bytes());
+    }
     if (readFailed) {
         return std::nullopt;
     }
@@ -183,6 +192,9 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
         remainder = settle();
     }
     if (readFailed || !serial_.isOpen()) {
+        if (buffer.terminated()) {
+            emit replyMissing(buffer.bytes());  // the link went away with it
+        }
         return std::nullopt;
     }
     emit serialRemainder(remainder);
@@ -245,12 +257,25 @@ void CommandExchange::waitOnLink(int limitMs, int quietMs, const std::function<v
 
 void CommandExchange::takeTcpInput(qint64 limit) {
     tcpInbox_.append(tcp_.read(limit));
+    QByteArray dropped;
     while (const auto frame = tcpInbox_.takeFrame()) {
         if (isStatusMessage(*frame)) {
             queueStatus(*frame);
+        } else {
+            dropped += frame->left(kLateBytesShown - dropped.size());
         }
     }
-    tcpInbox_.boundUnterminated();
+    const QByteArray unterminated = tcpInbox_.boundUnterminated();
+    dropped += unterminated.left(kLateBytesShown - dropped.size());
+    if (!dropped.isEmpty()) {
+        emit inputDropped(dropped);
+    }
+}
+
+void CommandExchange::discardSerialInput() {
+    if (const QByteArray dropped = serial_.discardInput(); !dropped.isEmpty()) {
+        emit inputDropped(dropped.left(kLateBytesShown));
+    }
 }
 
 void CommandExchange::queueStatus(const QByteArray& frame) {

@@ -88,12 +88,24 @@ public:
     [[nodiscard]] int replyTimeLimitMs() const { return replyTimeLimitMs_; }
 
 signals:
+    // Just before the frame is written, once the input that waited for it
+    // has been taken (and reported as dropped or as status messages).
     void transmitted(const QByteArray& frame);
     void received(const QByteArray& reply);
     void unsolicitedMessage(const QByteArray& message);
     // What was left in the serial input after a reply (normally nothing);
     // after a wait that timed out, the start of what came too late.
     void serialRemainder(const QByteArray& remainder);
+    // The wait for a reply ended without a complete one: the time limit
+    // passed, the link went away or a stream ran past the reply bound.
+    // `partial` is what came of it; `received` follows with the same bytes
+    // when the link still stands.
+    void replyMissing(const QByteArray& partial);
+    // Input that was no reply to anybody's command and was dropped: what the
+    // link held when a command went out, and on TCP the frames among the
+    // waiting input that are no status messages (at most one signal each
+    // time the input is taken, with at most the first few KiB).
+    void inputDropped(const QByteArray& bytes);
     void commErrorsChanged(qint64 count);
     void tcpError(const QString& description);
 
@@ -112,6 +124,7 @@ private:
     // inbox and sorts out its frames: status messages are kept for decoding,
     // other frames are dropped.
     void takeTcpInput(qint64 limit);
+    void discardSerialInput();
     void queueStatus(const QByteArray& frame);
     void deliverQueuedStatus();
     [[nodiscard]] bool tcpInputWaiting() const;

@@ -89,11 +89,14 @@ void SerialLink::release() {
     device_.clear();
 }
 
-void SerialLink::discardInput() {
-    if (port_.isOpen()) {
-        port_.clear(QSerialPort::Input);
-        port_.readAll();
+QByteArray SerialLink::discardInput() {
+    if (!port_.isOpen()) {
+        return {};
     }
+    QByteArray dropped = port_.readAll();
+    port_.clear(QSerialPort::Input);
+    dropped += port_.readAll();
+    return dropped;
 }
 
 std::optional<QByteArray> SerialLink::takeInput() {

@@ -39,7 +39,9 @@ public:
     void release();
     [[nodiscard]] bool isOpen() const { return port_.isOpen(); }
 
-    void discardInput();
+    // Drops the waiting input; returns what the console had read of it (the
+    // device driver's own buffer is cleared unseen).
+    QByteArray discardInput();
     // Everything received so far; nothing when the port is not open.
     [[nodiscard]] std::optional<QByteArray> takeInput();
     bool write(const QByteArray& bytes);

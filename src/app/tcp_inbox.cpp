@@ -44,10 +44,8 @@ QByteArray TcpInbox::take(qsizetype count) {
     return taken;
 }
 
-void TcpInbox::boundUnterminated() {
-    if (size() > kUnterminatedLimit) {
-        clear();
-    }
+QByteArray TcpInbox::boundUnterminated() {
+    return size() > kUnterminatedLimit ? take(size()) : QByteArray();
 }
 
 void TcpInbox::clear() {

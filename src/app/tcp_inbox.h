@@ -27,8 +27,8 @@ public:
     // The first `count` bytes, or all when fewer are held.
     [[nodiscard]] QByteArray take(qsizetype count);
     // After the frames have been taken: a start that runs on too long without
-    // a terminator is dropped, so the inbox stays bounded.
-    void boundUnterminated();
+    // a terminator is dropped, so the inbox stays bounded. Returns what was dropped.
+    QByteArray boundUnterminated();
     void clear();
     [[nodiscard]] qsizetype size() const { return bytes_.size() - start_; }
 

@@ -1,0 +1,50 @@
+// Fills the traffic log from what the command exchange reports: every frame
+// sent, every reply or its absence, late and dropped input and status
+// messages. It only listens: it never sends, never waits and does O(1) work
+// per report, so an exchange takes as long with it as without it.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include "app/command_exchange.h"
+#include "records/traffic_log.h"
+
+namespace zov::records {
+
+class TrafficRecorder : public QObject {
+    Q_OBJECT
+public:
+    explicit TrafficRecorder(app::CommandExchange& exchange, QObject* parent = nullptr);
+
+    TrafficLog& log() { return log_; }
+    const TrafficLog& log() const { return log_; }
+
+private:
+    void onTransmitted(const QByteArray& frame);
+    void onReplyMissing(const QByteArray& partial);
+    void onReceived(const QByteArray& reply);
+    void onRemainder(const QByteArray& remainder);
+    void onDropped(const QByteArray& bytes);
+    void onUnsolicited(const QByteArray& message);
+    void add(const QByteArray& bytes, Outcome outcome, qint64 roundTripNs);
+    [[nodiscard]] qint64 sinceTransmit() const;
+    // "TCP host:port" or the serial device, built again only when it changes.
+    const QString& currentLink();
+
+    app::CommandExchange& exchange_;
+    TrafficLog log_;
+    QElapsedTimer clock_;
+    qint64 transmittedAtNs_ = -1;
+    // From a missed reply to the next command: what comes meanwhile is late
+    // (however long after), and the `received` that repeats the missing
+    // reply's bytes is not logged twice.
+    bool replyMissed_ = false;
+    bool ethernet_ = false;
+    QString device_;
+    QString host_;
+    quint16 port_ = 0;
+    QString link_;
+};
+
+}  // namespace zov::records
