@@ -305,8 +305,9 @@ void TrendWindow::zoom(double factor, std::int64_t anchorMs) {
 }
 
 void TrendWindow::pan(double spans) {
-    endMs_ = visibleRange().second + std::int64_t(spans * double(spanMs_));
-    setFollowing(false);
+    const std::int64_t end = visibleRange().second;
+    markFollowing(false);
+    endMs_ = end + std::int64_t(spans * double(spanMs_));
     rangeChanged();
 }
 
@@ -320,9 +321,9 @@ void TrendWindow::showRange(std::int64_t fromMs, std::int64_t toMs) {
     if (toMs - fromMs < kMinSpanMs) {
         toMs = fromMs + kMinSpanMs;
     }
+    markFollowing(false);
     spanMs_ = std::min(toMs - fromMs, kMaxSpanMs);
     endMs_ = toMs;
-    setFollowing(false);
     rangeChanged();
 }
 
@@ -330,6 +331,10 @@ void TrendWindow::setFollowing(bool follow) {
     if (!follow && follow_) {
         endMs_ = visibleRange().second;
     }
+    markFollowing(follow);
+}
+
+void TrendWindow::markFollowing(bool follow) {
     follow_ = follow;
     const QSignalBlocker quiet(followBox_);
     followBox_->setChecked(follow);

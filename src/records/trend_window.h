@@ -49,6 +49,7 @@ public:
     void pan(double spans);
     void showAll();
     void showRange(std::int64_t fromMs, std::int64_t toMs);
+    // Turned off, the span stays where it is now.
     void setFollowing(bool follow);
 
     void savePicture();
@@ -76,6 +77,8 @@ private:
     QWidget* buildPlots();
     void onAppended();
     void rangeChanged();
+    // Only the flag and its check box; the span stays as set.
+    void markFollowing(bool follow);
     void drawLine(int quantity, std::int64_t fromMs, std::int64_t toMs);
     void drawMarkers(std::int64_t fromMs, std::int64_t toMs);
     void showMarkerDetail(MarkerLane lane, const QPointF& point);
