@@ -12,6 +12,7 @@
 #include "app/widgets/qt_prompter.h"
 #include "config/configuration.h"
 #include "records/install_traffic_log.h"
+#include "records/install_trend_view.h"
 #include "season/install_seasoning.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
@@ -133,6 +134,7 @@ int main(int argc, char* argv[]) {
     zov::config::installConfiguration(window, identity, areas);
     zov::season::installSeasoning(window, areas);
     zov::records::installTrafficLog(window);
+    zov::records::installTrendView(window);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();

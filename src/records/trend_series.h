@@ -1,0 +1,72 @@
+// The readings of one monitor kept for the trend view: a ring of compact
+// points bounded by count, so a week of polling holds the last day and never
+// more, and a min/max reduction of any time window to a few points per pixel
+// column for display. Pure C++: no Qt, no widgets.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zov::records {
+
+// A point as the trend view takes it: milliseconds on the console's steady
+// clock and the value the panel showed.
+struct TrendPoint {
+    std::int64_t timeMs;
+    float value;
+};
+
+class TrendSeries {
+public:
+    // Holds at most `capacity` points; the oldest go first.
+    explicit TrendSeries(std::size_t capacity);
+
+    // Times are taken as non-decreasing: a time before the newest point is
+    // kept as the newest point's time, so the series stays in order.
+    void append(std::int64_t timeMs, float value);
+    void clear();
+
+    [[nodiscard]] std::size_t size() const { return count_; }
+    [[nodiscard]] std::size_t capacity() const { return capacity_; }
+    [[nodiscard]] bool empty() const { return count_ == 0; }
+    // i = 0 is the oldest kept point.
+    [[nodiscard]] TrendPoint at(std::size_t i) const;
+    [[nodiscard]] TrendPoint oldest() const { return at(0); }
+    [[nodiscard]] TrendPoint newest() const { return at(count_ - 1); }
+    // Index of the first point at or after timeMs (size() when none).
+    [[nodiscard]] std::size_t lowerBound(std::int64_t timeMs) const;
+    // Index of the first point after timeMs (size() when none).
+    [[nodiscard]] std::size_t upperBound(std::int64_t timeMs) const;
+
+    // The points of [fromMs, toMs] reduced to at most two per bucket (the
+    // bucket's lowest and highest, in time order) for `buckets` equal time
+    // buckets, plus the nearest point outside each end so a line reaches the
+    // edges. A window with few points comes back whole.
+    [[nodiscard]] std::vector<TrendPoint> decimated(std::int64_t fromMs, std::int64_t toMs,
+                                                    int buckets) const;
+
+    // Bytes held by the points (allocated, whether filled or not).
+    [[nodiscard]] std::size_t bytesHeld() const { return ring_.capacity() * sizeof(Packed); }
+
+private:
+    // Eight bytes a point: the time as an offset from the series' base.
+    struct Packed {
+        std::uint32_t offsetMs;
+        float value;
+    };
+    // Points further apart than this cannot share a base; older ones go.
+    static constexpr std::int64_t kMaxSpanMs = std::int64_t{1} << 31;
+
+    [[nodiscard]] std::size_t slot(std::size_t i) const { return (head_ + i) % capacity_; }
+    void rebase(std::int64_t newestMs);
+    void dropOldest(std::size_t n);
+
+    std::size_t capacity_;
+    std::vector<Packed> ring_;
+    std::size_t head_ = 0;  // slot of the oldest point
+    std::size_t count_ = 0;
+    std::int64_t baseMs_ = 0;
+};
+
+}  // namespace zov::records
