@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/widgets/qt_prompter.h"
 #include "config/configuration.h"
+#include "records/install_session_record.h"
 #include "season/install_seasoning.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
@@ -131,6 +132,7 @@ int main(int argc, char* argv[]) {
     const zov::supply::SupplyAreas areas = zov::supply::installSupplyAreas(window, identity);
     zov::config::installConfiguration(window, identity, areas);
     zov::season::installSeasoning(window, areas);
+    zov::records::installSessionRecord(window);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();
