@@ -3,6 +3,7 @@
 // events once each.
 #include <QtTest>
 
+#include "far_end.h"
 #include "supply/dac_editor_area.h"
 #include "supply/fault_areas.h"
 #include "supply/readbacks_area.h"
@@ -20,7 +21,7 @@ using Reading = QPair<QString, double>;
 using Event = QPair<SupplyEvent, QString>;
 
 struct EventsRig : zov::test::SupplyRig {
-    EventsRig() {
+    explicit EventsRig(Supply supply = Supply::Simulated) : SupplyRig(supply) {
         auto& events = window->sessionEvents();
         QObject::connect(&events, &zov::app::SessionEvents::monitorRead,
                          [this](const QString& variable, double value) {
@@ -74,6 +75,7 @@ private slots:
     void statusChangesAnnouncedOnce();
     void setpointsAndXray();
     void linkChosenAndLost();
+    void serialHangUpIsALostLink();
 };
 
 void SessionEventsTest::manualAndAutomaticReadings() {
@@ -192,6 +194,19 @@ void SessionEventsTest::linkChosenAndLost() {
     rig.forget();
     rig.sim.dropTcpConnections();
     QTRY_VERIFY(rig.events.contains(Event(SupplyEvent::LinkLost, "TCP connection closed")));
+}
+
+void SessionEventsTest::serialHangUpIsALostLink() {
+    EventsRig rig(EventsRig::Supply::None);
+    zov::test::FarEndPty far(rig.directory.filePath(QStringLiteral("usb-adapter")));
+    rig.prompter.answerInput(far.linkPath());
+    rig.window->linkSelection().mnu_userComm_Click();
+    QVERIFY(rig.exchange().serial().isOpen());
+    rig.forget();
+    far.hangUp();
+    QTRY_VERIFY(!rig.exchange().serial().isOpen());
+    QCOMPARE(rig.events,
+             (QList<Event>{{SupplyEvent::LinkLost, "serial port failed: " + far.linkPath()}}));
 }
 
 QTEST_MAIN(SessionEventsTest)
