@@ -13,6 +13,7 @@
 #include "config/configuration.h"
 #include "records/install_traffic_log.h"
 #include "records/install_trend_view.h"
+#include "records/install_session_record.h"
 #include "season/install_seasoning.h"
 #include "sim/simulator.h"
 #include "supply/supply_areas.h"
@@ -135,6 +136,7 @@ int main(int argc, char* argv[]) {
     zov::season::installSeasoning(window, areas);
     zov::records::installTrafficLog(window);
     zov::records::installTrendView(window);
+    zov::records::installSessionRecord(window);
     window.setShowHidden(choices.showHidden);
     window.start();
     return QApplication::exec();

@@ -2,10 +2,12 @@
 // on its own thread: for each link, cycles a second beside the ideal (twelve
 // 66 ms steps plus the exchange times measured in the same run), the CPU of
 // the console's thread, and the longest stall of its event loop. Prints;
-// asserts nothing. Usage: zov-update-cycle-bench [seconds per link, default 30]
+// asserts nothing. The pty run is repeated with a session record writing.
+// Usage: zov-update-cycle-bench [seconds per link, default 30]
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "app/main_window.h"
 #include "bench_console.h"
 #include "raw_floor.h"
+#include "records/session_record.h"
 #include "supply/supply_areas.h"
 #include "supply/update_cycle.h"
 
@@ -115,6 +118,16 @@ int main(int argc, char* argv[]) {
     std::printf("Automatic update, %d s per link, supply answering at once:\n", seconds);
     links.mnu_comm1_Click();  // starts the automatic update
     print("pty", measure(window, seconds));
+    {
+        // The same with every reading and event written to a session record.
+        const QTemporaryDir folder;
+        zov::records::SessionRecord record(window.sessionEvents());
+        if (!folder.isValid() || record.start(folder.filePath(QStringLiteral("cycle.csv")))) {
+            std::fprintf(stderr, "cannot start a session record\n");
+            return 1;
+        }
+        print("pty, session recorded", measure(window, seconds));
+    }
     links.mnu_ethernet_Click();
     print("tcp", measure(window, seconds));
     supply.configure([](zov::sim::Simulator& sim) { sim.faults().serialBaud = 115200; });

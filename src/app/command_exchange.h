@@ -53,6 +53,8 @@ public:
     void suspendBackgroundTimers();
     void resumeBackgroundTimers();
     void sendWatchdogKeepAlive();
+    // The command last sent, unframed (what a counted error was the answer to).
+    [[nodiscard]] QByteArray lastCommand() const { return lastCommand_; }
 
     // --- links, chosen by the Ports menu ---
     SerialLink& serial() { return serial_; }

@@ -114,6 +114,7 @@ void LinkSelection::leaveNoLinkOpen() {
 bool LinkSelection::openSerialOrReport(const QString& entry) {
     if (!reopenSerial(entry)) {
         leaveNoLinkOpen();
+        emit window_.sessionEvents().supplyEvent(SupplyEvent::Error, kInvalidPort + u' ' + entry);
         window_.prompter().message(kInvalidPort);
         return false;
     }
@@ -122,6 +123,9 @@ bool LinkSelection::openSerialOrReport(const QString& entry) {
     exchange.closeTcp();
     exchange.tmr_RCVTIMER().start();
     exchange.setNetPollEnabled(false);
+    emit window_.sessionEvents().supplyEvent(
+        SupplyEvent::LinkChosen,
+        kPortPrefix + entry + QStringLiteral(", ") + exchange.serial().settings());
     return true;
 }
 
@@ -219,6 +223,11 @@ void LinkSelection::mnu_ethernet_Click() {
     {
         const BusyCursor busy;
         exchange.connectTcpAndWait();
+    }
+    if (exchange.tcp().state() == QAbstractSocket::ConnectedState) {
+        emit window_.sessionEvents().supplyEvent(
+            SupplyEvent::LinkChosen,
+            QStringLiteral("Ethernet %1:%2").arg(exchange.remoteHost()).arg(exchange.remotePort()));
     }
     exchange.setNetPollEnabled(true);
     followUp(true);

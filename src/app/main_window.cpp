@@ -166,9 +166,24 @@ void MainWindow::wireExchange() {
             });
     connect(&exchange_, &CommandExchange::serialRemainder, this,
             [this](const QByteArray& remainder) { extrasWindow().setSerialRemainder(remainder); });
-    connect(&exchange_, &CommandExchange::commErrorsChanged, this,
-            [this](qint64 count) { extrasWindow().setCommErrors(count); });
+    connect(&exchange_, &CommandExchange::commErrorsChanged, this, [this](qint64 count) {
+        extrasWindow().setCommErrors(count);
+        emit sessionEvents_.supplyEvent(
+            SupplyEvent::Error,
+            QStringLiteral("no answer to ") + QString::fromLatin1(exchange_.lastCommand()));
+    });
+    connect(&exchange_.serial(), &SerialLink::lost, this, [this] {
+        emit sessionEvents_.supplyEvent(
+            SupplyEvent::LinkLost,
+            QStringLiteral("serial port failed: ") + exchange_.serial().device());
+    });
+    connect(&exchange_.tcp(), &QTcpSocket::disconnected, this, [this] {
+        emit sessionEvents_.supplyEvent(SupplyEvent::LinkLost,
+                                        QStringLiteral("TCP connection closed"));
+    });
     connect(&exchange_, &CommandExchange::tcpError, this, [this](const QString& description) {
+        emit sessionEvents_.supplyEvent(SupplyEvent::Error,
+                                        QStringLiteral("TCP error: ") + description);
         // Shown once the running exchange (if any) is over, so a message box
         // never holds a reply wait open.
         QTimer::singleShot(0, this, [this, description] {

@@ -14,6 +14,8 @@ namespace {
 const QString kProfileWindowName = QStringLiteral("frm_seasoning");
 const QString kProgressWindowName = QStringLiteral("frm_run_season");
 const QString kMessageTitle = QStringLiteral("Tube Seasoning");
+// A step's texts as far as a session record keeps them.
+constexpr int kStepTextShown = 16;
 
 // Asks with a Qt file dialog parented to the profile window. The dialog goes
 // with its parent if a run's end unloads that window while it is open.
@@ -173,6 +175,7 @@ std::optional<Problem> Seasoning::applySeasonStep(int index) {
         return *problem;
     }
     const StepCounts& step = std::get<StepCounts>(counts);
+    const StepText text = profile_->row(index);
     // Both replies are read and left unexamined: the run never looks at the
     // unit's answers, and a silent unit is not counted here.
     app::CommandExchange& exchange = window_.exchange();
@@ -181,6 +184,12 @@ std::optional<Problem> Seasoning::applySeasonStep(int index) {
     (void)exchange.inputInputString();
     exchange.outputOutputString(irefCommand(step.ma));
     (void)exchange.inputInputString();
+    emit window_.sessionEvents().supplyEvent(
+        app::SupplyEvent::SeasoningStep,
+        QStringLiteral("step %1: %2 kV, %3 mA, %4 min")
+            .arg(index + 1)
+            .arg(text.kv.left(kStepTextShown), text.ma.left(kStepTextShown),
+                 text.minutes.left(kStepTextShown)));
     exchange.resumeBackgroundTimers();
     return std::nullopt;
 }

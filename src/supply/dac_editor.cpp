@@ -32,6 +32,18 @@ ProgramAnswer programAnswerFrom(const EditorChannel& row, std::string_view comma
     return answer == '1' ? ProgramAnswer::Refused : ProgramAnswer::Failed;
 }
 
+std::string programmedDetail(std::string_view command, ProgramAnswer answer) {
+    switch (answer) {
+        case ProgramAnswer::Acknowledged:
+            return std::string(command) + " acknowledged";
+        case ProgramAnswer::Refused:
+            return std::string(command) + " refused";
+        case ProgramAnswer::Failed:
+            break;
+    }
+    return std::string(command) + " no answer";
+}
+
 std::string confirmationOf(const EditorChannel& row, std::int16_t count) {
     return protocol::formatPattern(count * row.confirmationFactor, row.confirmationPattern) +
            row.confirmationSuffix;

@@ -58,6 +58,10 @@ enum class ProgramAnswer { Acknowledged, Refused, Failed };
 [[nodiscard]] ProgramAnswer programAnswerFrom(const EditorChannel& row, std::string_view command,
                                               std::string_view reply);
 
+// How a programmed setpoint is told in the session's events:
+// "VREF 2048; acknowledged", "12,819, refused", "IREF 100; no answer".
+[[nodiscard]] std::string programmedDetail(std::string_view command, ProgramAnswer answer);
+
 // "60.000 kV" for 4095 counts on channel A.
 [[nodiscard]] std::string confirmationOf(const EditorChannel& row, std::int16_t count);
 

@@ -186,7 +186,11 @@ void DacEditorArea::btn_UPDATE_Click() {
     if (!reply.isEmpty()) {
         state.CommStatusFlag = true;
     }
-    switch (programAnswerFrom(row, command, app::textOf(reply))) {
+    const ProgramAnswer answer = programAnswerFrom(row, command, app::textOf(reply));
+    emit window_.sessionEvents().supplyEvent(
+        app::SupplyEvent::SetpointProgrammed,
+        QString::fromStdString(programmedDetail(command, answer)));
+    switch (answer) {
         case ProgramAnswer::Acknowledged:
             rawDataWindow(window_).rawDacBox(*channel)->setText(QString::number(count));
             app::showAnswer(display, QString::fromStdString(confirmationOf(row, count)));
@@ -194,6 +198,8 @@ void DacEditorArea::btn_UPDATE_Click() {
         case ProgramAnswer::Refused:
             display->setText(QStringLiteral("Invalid"));
             app::setFieldBackground(display, app::kRefusedColour);
+            emit window_.sessionEvents().supplyEvent(app::SupplyEvent::Error,
+                                                     QString::fromStdString(command + " refused"));
             window_.extrasWindow().setLastError(QStringLiteral("1"));
             break;
         case ProgramAnswer::Failed:
@@ -232,7 +238,10 @@ void DacEditorArea::btn_CANCEL_Click() {
     const EditorChannel& row = editorChannel(*channel);
     const std::int16_t accepted = window_.state().*row.accepted;
     count_->setValue(accepted);
-    exchange.outputOutputString(QByteArray::fromStdString(revertCommand(row, accepted)));
+    const std::string command = revertCommand(row, accepted);
+    exchange.outputOutputString(QByteArray::fromStdString(command));
+    emit window_.sessionEvents().supplyEvent(app::SupplyEvent::SetpointProgrammed,
+                                             QString::fromStdString(command + " (reverted)"));
 }
 
 }  // namespace zov::supply

@@ -29,6 +29,8 @@ void ArcArea::countArc(std::optional<bool> arcFault, bool xrayRequested) {
     if (counted.count != state.ArcCount) {
         state.ArcCount = counted.count;
         showCount();
+        emit window_.sessionEvents().supplyEvent(app::SupplyEvent::ArcCounted,
+                                                 QString::number(counted.count));
     }
 }
 

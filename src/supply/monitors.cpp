@@ -31,8 +31,9 @@ MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
     if (!count || !std::isfinite(value)) {
         return MonitorText{std::move(*raw)};
     }
-    return MonitorReading{std::move(*raw),
-                          protocol::formatPattern(value, row.pattern) + row.suffix};
+    const std::string number = protocol::formatPattern(value, row.pattern);
+    return MonitorReading{std::move(*raw), number + row.suffix,
+                          protocol::parseNumber(number).value_or(value)};
 }
 
 }  // namespace zov::supply

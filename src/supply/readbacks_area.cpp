@@ -24,15 +24,27 @@ struct ApplyOutcome {
         window.state().*row.variable = QString::fromStdString(raw);
         rawDataWindow(window).txt_DATA(row.rawIndex)->setText(app::fromReply(raw));
     }
-    bool operator()(const NoMonitorReply&) const { return true; }
-    bool operator()(const UnreadableMonitor&) const { return false; }
+    void announceError(const char* what) const {
+        emit window.sessionEvents().supplyEvent(app::SupplyEvent::Error,
+                                                QLatin1String(what) + QLatin1String(row.command));
+    }
+    bool operator()(const NoMonitorReply&) const {
+        announceError("no reply to ");
+        return true;
+    }
+    bool operator()(const UnreadableMonitor&) const {
+        announceError("unreadable reply to ");
+        return false;
+    }
     bool operator()(const MonitorText& text) const {
         keep(text.raw);
+        announceError("no number in the reply to ");
         return false;
     }
     bool operator()(const MonitorReading& reading) const {
         keep(reading.raw);
         display->setText(app::fromReply(reading.display));
+        emit window.sessionEvents().monitorRead(QLatin1String(row.variableName), reading.shown);
         return true;
     }
 };

@@ -73,4 +73,10 @@ EnableAnswer enableAnswerFrom(std::string_view reply) {
     return *answer == '1' ? EnableAnswer::Refused : EnableAnswer::Other;
 }
 
+bool reportChanged(std::optional<bool>& last, bool now) {
+    const bool changed = last != now;
+    last = now;
+    return changed;
+}
+
 }  // namespace zov::supply

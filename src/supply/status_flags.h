@@ -73,6 +73,17 @@ struct ArcCounter {
 [[nodiscard]] ArcCounter afterArcRead(ArcCounter counter, std::optional<bool> arcFault,
                                       bool xrayRequested);
 
+// What the unit last reported, so a report is announced only when it says
+// something new; the first report of each flag is new.
+struct ReportedStatus {
+    std::optional<bool> xrayOn;
+    std::optional<bool> interlockOpen;
+    std::optional<bool> supplyFault;
+    std::array<std::optional<bool>, kFaultFlags.size()> faults{};
+};
+// Keeps `now` in `last`; true when it differs from what was kept.
+[[nodiscard]] bool reportChanged(std::optional<bool>& last, bool now);
+
 // What a reply to "ENBL 1;" or "ENBL 0;" says, at character 2.
 enum class EnableAnswer { Acknowledged, Refused, NoReply, Other };
 [[nodiscard]] EnableAnswer enableAnswerFrom(std::string_view reply);

@@ -82,8 +82,7 @@ void SystemStatusArea::btn_REQSTAT_Click() {
     } else {
         window_.state().CommStatusFlag = true;
         if (const auto on = flagAt(app::textOf(status), kXrayStatePosition)) {
-            showXray(*on);
-            followXray(*on);
+            showReportedXray(*on);
         }
     }
     exchange.outputOutputString(QByteArrayLiteral("FLT;"));
@@ -96,7 +95,9 @@ void SystemStatusArea::showFaults(std::string_view reply) {
         const FaultFlag& flag = kFaultFlags[i];
         const auto fault = flagAt(reply, flag.position);
         if (fault) {
-            faults_[i].show(!*fault, QLatin1String(*fault ? flag.faultCaption : flag.okCaption));
+            const QString caption = QLatin1String(*fault ? flag.faultCaption : flag.okCaption);
+            faults_[i].show(!*fault, caption);
+            announce(app::SupplyEvent::FaultChanged, reported_.faults[i], *fault, caption);
         }
         if (i == kArcFlag && followers_.arc != nullptr) {
             followers_.arc->countArc(fault, followers_.xraySwitch->value());
@@ -128,8 +129,7 @@ void SystemStatusArea::decodeUnsolicited(const QByteArray& message) {
 
 void SystemStatusArea::showCombined(const CombinedStatus& status) {
     if (status.xrayOn) {
-        showXray(*status.xrayOn);
-        followXray(*status.xrayOn);
+        showReportedXray(*status.xrayOn);
     }
     if (status.interlockOpen) {
         showInterlock(*status.interlockOpen);
@@ -167,18 +167,35 @@ void SystemStatusArea::followXray(bool on) {
     }
 }
 
+void SystemStatusArea::showReportedXray(bool on) {
+    showXray(on);
+    followXray(on);
+    announce(app::SupplyEvent::StatusChanged, reported_.xrayOn, on,
+             on ? QStringLiteral("X-RAY ON") : QStringLiteral("X-RAY OFF"));
+}
+
+void SystemStatusArea::announce(app::SupplyEvent kind, std::optional<bool>& last, bool now,
+                                const QString& detail) {
+    if (reportChanged(last, now)) {
+        emit window_.sessionEvents().supplyEvent(kind, detail);
+    }
+}
+
 void SystemStatusArea::showInterlock(bool open) {
     interlock_.show(open,
                     open ? QStringLiteral("Interlock Open") : QStringLiteral("Interlock Closed"),
                     open ? kAlarmText : kNormalText);
+    announce(app::SupplyEvent::InterlockChanged, reported_.interlockOpen, open,
+             open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"));
     if (open) {
         followXray(false);  // an open interlock holds the output off
     }
 }
 
 void SystemStatusArea::showSupplyFault(bool fault) {
-    supplyFault_.show(fault, fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT"),
-                      fault ? kAlarmText : kNormalText);
+    const QString caption = fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT");
+    supplyFault_.show(fault, caption, fault ? kAlarmText : kNormalText);
+    announce(app::SupplyEvent::FaultChanged, reported_.supplyFault, fault, caption);
 }
 
 void SystemStatusArea::showWatchdog(bool on) {

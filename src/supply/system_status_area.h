@@ -10,6 +10,8 @@
 #include <array>
 #include <string_view>
 
+#include "app/session_events.h"
+
 #include "supply/panel_controls.h"
 #include "supply/status_flags.h"
 
@@ -63,11 +65,16 @@ private:
     void showFaults(std::string_view reply);
     void showCombined(const CombinedStatus& status);
     void followXray(bool on);
+    // An X-ray state the unit reported: lamp, switch and, when new, the announcement.
+    void showReportedXray(bool on);
+    void announce(app::SupplyEvent kind, std::optional<bool>& last, bool now,
+                  const QString& detail);
     void showInterlock(bool open);
     void showSupplyFault(bool fault);
 
     app::MainWindow& window_;
     Followers followers_{};
+    ReportedStatus reported_;
     Indicator xray_;
     std::array<Indicator, kFaultFlags.size()> faults_{};
     Indicator interlock_;

@@ -59,17 +59,23 @@ void XrayEnableArea::toggleXray() {
     exchange.suspendBackgroundTimers();
     const bool requestOn = !switch_->value();
     switch_->setValue(requestOn);
+    const QString requested = requestOn ? QStringLiteral("ON") : QStringLiteral("OFF");
     exchange.outputOutputString(requestOn ? QByteArrayLiteral("ENBL 1;")
                                           : QByteArrayLiteral("ENBL 0;"));
+    emit window_.sessionEvents().supplyEvent(app::SupplyEvent::XrayRequested, requested);
     const QByteArray reply = exchange.inputInputString();
     switch (enableAnswerFrom(app::textOf(reply))) {
         case EnableAnswer::Acknowledged:
             state.CommStatusFlag = true;
             showAcknowledged(requestOn);
+            emit window_.sessionEvents().supplyEvent(app::SupplyEvent::XrayAcknowledged, requested);
             break;
         case EnableAnswer::Refused:
             // The switch keeps the request until a status report corrects it.
             window_.extrasWindow().setLastError(QStringLiteral("1"));
+            emit window_.sessionEvents().supplyEvent(
+                app::SupplyEvent::Error,
+                QStringLiteral("X-ray ") + requested + QStringLiteral(" refused"));
             break;
         case EnableAnswer::NoReply:
             exchange.countCommError();

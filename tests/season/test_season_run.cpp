@@ -36,6 +36,7 @@ private slots:
     void setpointCountsRoundHalfToEven();
     void laterStepOfZeroMinutesEndsTheRun();
     void firstStepOfZeroMinutesLastsOneTick();
+    void stepsAreAnnouncedAsTheyAreSent();
     void allTwentyStepsRunToTheEnd();
     void markedStepSwitchesEveryThirtySeconds();
     void markedFirstStepBeginsFromOff();
@@ -182,6 +183,30 @@ void SeasonRunTest::laterStepOfZeroMinutesEndsTheRun() {
     QCOMPARE(rig.takeCommands(), kNothing);
     QVERIFY(rig.seasoning().profileWindow() == nullptr);
     QVERIFY(rig.seasoning().progressWindow() == nullptr);
+}
+
+void SeasonRunTest::stepsAreAnnouncedAsTheyAreSent() {
+    SeasonRig rig;
+    rig.connect();
+    QStringList steps;
+    connect(&rig.window->sessionEvents(), &zov::app::SessionEvents::supplyEvent, this,
+            [&steps](zov::app::SupplyEvent kind, const QString& detail) {
+                if (kind == zov::app::SupplyEvent::SeasoningStep) {
+                    steps << detail;
+                }
+            });
+    rig.openProfile();
+    rig.setRow(0, "10", "0.1", "1", false);
+    rig.setRow(1, "20", "0.2", "1", false);
+    rig.setRow(2, "30", "0.3", "0", false);
+    rig.start();
+    QCOMPARE(steps, QStringList{"step 1: 10 kV, 0.1 mA, 1 min"});
+    rig.tick(60);
+    QCOMPARE(steps, (QStringList{"step 1: 10 kV, 0.1 mA, 1 min", "step 2: 20 kV, 0.2 mA, 1 min"}));
+    // A step of 0 minutes ends the run unsent, and unannounced.
+    rig.tick(60);
+    QVERIFY(!rig.seasoning().running());
+    QCOMPARE(steps.size(), 2);
 }
 
 void SeasonRunTest::firstStepOfZeroMinutesLastsOneTick() {

@@ -88,6 +88,13 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
         panels_[size_t(i)].label = label;
         showText(panels_[size_t(i)], QString::fromLatin1(start.text));
     }
+    indicator_ = new QLabel(this);
+    indicator_->setObjectName(QStringLiteral("StatusBar1_indicator"));
+    indicator_->setTextFormat(Qt::PlainText);
+    indicator_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    indicator_->setAccessibleDescription(indicator_->objectName());
+    indicator_->hide();
+    insertPermanentWidget(0, indicator_);
     clockTimer_.setSingleShot(true);
     clockTimer_.setTimerType(Qt::CoarseTimer);
     connect(&clockTimer_, &QTimer::timeout, this, &StatusBar::showClock);
@@ -112,6 +119,20 @@ QString StatusBar::panelText(int panel) const {
         return {};
     }
     return panels_[size_t(panel - 1)].text;
+}
+
+void StatusBar::setIndicator(const QString& text, const QString& toolTip) {
+    const QString shown = text.size() > kIndicatorLimit
+                              ? text.left(kIndicatorLimit - 3) + QStringLiteral("...")
+                              : text;
+    indicator_->setText(shown);
+    indicator_->setAccessibleName(shown);
+    indicator_->setToolTip(toolTip);
+    indicator_->setVisible(!shown.isEmpty());
+}
+
+QString StatusBar::indicatorText() const {
+    return indicator_->text();
 }
 
 void StatusBar::showText(Panel& panel, const QString& text) {

@@ -1,6 +1,7 @@
 // The main window's six-panel status bar.
 #pragma once
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QString>
 #include <QTimer>
@@ -35,6 +36,15 @@ public:
     // Characters of a written text that a panel renders at most.
     static constexpr int kShownLimit = 256;
 
+    // An indicator left of the panels for a state the operator must not miss
+    // (a session being recorded), bold in the alarm colour, named for
+    // assistive tools by what it shows; hidden while its text is empty. The
+    // panels keep their numbers and places.
+    void setIndicator(const QString& text, const QString& toolTip = {});
+    QString indicatorText() const;
+    // Characters of an indicator text shown at most.
+    static constexpr int kIndicatorLimit = 48;
+
 private:
     class PanelLabel;
     struct Panel {
@@ -46,6 +56,7 @@ private:
     void showText(Panel& panel, const QString& text);
 
     std::array<Panel, kPanelCount> panels_;
+    QLabel* indicator_ = nullptr;
     QTimer clockTimer_;
 };
 
