@@ -4,19 +4,14 @@
 #include <QSaveFile>
 #include <limits>
 
+#include "records/record_lines.h"
 #include "records/trend_store.h"
 
 namespace zov::records {
 namespace {
 
-QString csvField(const QString& text) {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
-        return text;
-    }
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+QString csvText(const QString& text) {
+    return QString::fromUtf8(csvField(text));
 }
 
 constexpr qsizetype kChunkBytes = 1 << 20;
@@ -115,7 +110,7 @@ CsvOutcome writeTrendCsv(const TrendSnapshot& snapshot, const QString& path) {
         if (marker) {
             const Marker& m = snapshot.markers.at(nextMarker++);
             chunk += (timestamp(snapshot.wallClockAtZeroMs + m.timeMs) + QLatin1Char(',') +
-                      csvField(eventName(m.kind)) + QStringLiteral(",,,") + csvField(m.detail) +
+                      csvText(eventName(m.kind)) + QStringLiteral(",,,") + csvText(m.detail) +
                       QLatin1Char('\n'))
                          .toUtf8();
         } else if (source >= 0) {

@@ -8,13 +8,18 @@ namespace zov::records {
 using app::SupplyEvent;
 
 MarkerLane laneOf(SupplyEvent kind, const QString& detail) {
+    static const QRegularExpression off(QStringLiteral("\\bOFF\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    const auto xrayLane = [&] {
+        return off.match(detail).hasMatch() ? MarkerLane::XrayOff : MarkerLane::XrayOn;
+    };
     switch (kind) {
         case SupplyEvent::XrayRequested:
-        case SupplyEvent::XrayAcknowledged: {
-            static const QRegularExpression off(QStringLiteral("\\bOFF\\b"),
-                                                QRegularExpression::CaseInsensitiveOption);
-            return off.match(detail).hasMatch() ? MarkerLane::XrayOff : MarkerLane::XrayOn;
-        }
+        case SupplyEvent::XrayAcknowledged:
+            return xrayLane();
+        case SupplyEvent::StatusChanged:
+            // The output as the unit reports it ("X-RAY ON"), whoever switched it.
+            return detail.startsWith(QStringLiteral("X-RAY")) ? xrayLane() : MarkerLane::Session;
         case SupplyEvent::FaultChanged:
             return MarkerLane::Fault;
         case SupplyEvent::InterlockChanged:
@@ -24,34 +29,6 @@ MarkerLane laneOf(SupplyEvent kind, const QString& detail) {
         default:
             return MarkerLane::Session;
     }
-}
-
-QString eventName(SupplyEvent kind) {
-    switch (kind) {
-        case SupplyEvent::LinkChosen:
-            return QStringLiteral("Link chosen");
-        case SupplyEvent::LinkLost:
-            return QStringLiteral("Link lost");
-        case SupplyEvent::SetpointProgrammed:
-            return QStringLiteral("Setpoint programmed");
-        case SupplyEvent::XrayRequested:
-            return QStringLiteral("X-ray requested");
-        case SupplyEvent::XrayAcknowledged:
-            return QStringLiteral("X-ray acknowledged");
-        case SupplyEvent::StatusChanged:
-            return QStringLiteral("Status");
-        case SupplyEvent::FaultChanged:
-            return QStringLiteral("Fault");
-        case SupplyEvent::InterlockChanged:
-            return QStringLiteral("Interlock");
-        case SupplyEvent::ArcCounted:
-            return QStringLiteral("Arc");
-        case SupplyEvent::SeasoningStep:
-            return QStringLiteral("Seasoning step");
-        case SupplyEvent::Error:
-            return QStringLiteral("Error");
-    }
-    return QStringLiteral("Event");
 }
 
 MarkerLog::MarkerLog(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}

@@ -26,8 +26,6 @@ struct Marker {
 // Which lane an event goes in: an X-ray request or acknowledgement whose
 // detail says OFF is an "off" marker, any other is "on".
 [[nodiscard]] MarkerLane laneOf(app::SupplyEvent kind, const QString& detail);
-// The event's name in an operator's words ("X-ray acknowledged", "Arc").
-[[nodiscard]] QString eventName(app::SupplyEvent kind);
 
 class MarkerLog {
 public:

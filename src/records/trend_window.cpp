@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/widgets/accessibility.h"
+#include "records/record_lines.h"
 #include "records/trend_pane.h"
 
 namespace zov::records {

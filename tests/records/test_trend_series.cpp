@@ -117,6 +117,8 @@ void TrendSeriesTest::markersAreBoundedAndLaned() {
     QCOMPARE(laneOf(SupplyEvent::FaultChanged, QStringLiteral("Over temperature OFF")),
              MarkerLane::Fault);
     QCOMPARE(laneOf(SupplyEvent::InterlockChanged, QStringLiteral("OPEN")), MarkerLane::Interlock);
+    QCOMPARE(laneOf(SupplyEvent::StatusChanged, QStringLiteral("X-RAY OFF")), MarkerLane::XrayOff);
+    QCOMPARE(laneOf(SupplyEvent::StatusChanged, QStringLiteral("X-RAY ON")), MarkerLane::XrayOn);
     QCOMPARE(laneOf(SupplyEvent::ArcCounted, QStringLiteral("3")), MarkerLane::Arc);
     QCOMPARE(laneOf(SupplyEvent::LinkLost, QString()), MarkerLane::Session);
 

@@ -238,7 +238,7 @@ void TrendViewTest::csvHoldsTheReadingsAndEventsInOrder() {
                         at(0) + QStringLiteral(",EmMon,0.125,mA,"),
                         at(66) + QStringLiteral(",X-ray acknowledged,,,ON"),
                         at(132) + QStringLiteral(",LVPS24,-15.02,V,"),
-                        at(200) + QStringLiteral(",Fault,,,\"Arc, \"\"hard\"\" ON\""),
+                        at(200) + QStringLiteral(",fault changed,,,\"Arc, \"\"hard\"\" ON\""),
                         QString(),
                     }));
     QVERIFY(at(66).contains(QStringLiteral(".066")));
