@@ -12,12 +12,15 @@ namespace {
 
 constexpr int kValueStart = 2;
 constexpr std::size_t kConfigurationFields = 8;
-// The voltage field carries three integer digits from this value on.
-constexpr double kThreeDigitKv = 10000.0;
+// The voltage field is in hundredths of a kV, the current field in
+// thousandths of a mA.
+constexpr double kVoltageFieldUnitsPerKv = 100.0;
+constexpr char kFullScaleVoltagePattern[] = "#0.00";
+constexpr double kCurrentFieldUnitsPerMa = 1000.0;
+constexpr char kFullScaleCurrentPattern[] = "0.000";
 constexpr double kPreheatFullScaleAmps = 2.0;
 constexpr char kTurnOnPattern[] = "#0.00";
 
-using protocol::cutFixed;
 using protocol::parseNumber;
 using protocol::plainNumber;
 using supply::kFullScaleCounts;
@@ -33,12 +36,17 @@ std::optional<std::string> fullScaleVoltageText(std::string_view field) {
     if (!value) {
         return std::nullopt;
     }
-    const int integerDigits = *value >= kThreeDigitKv ? 3 : 2;
-    return cutFixed(field, 1, integerDigits) + '.' + cutFixed(field, integerDigits + 1, 2);
+    // Written from the value rather than by putting a point into the digits:
+    // "999" is 9.99 kV, not "99.9", and "08000" or "+8000" are 80.00 kV too.
+    return protocol::formatPattern(*value / kVoltageFieldUnitsPerKv, kFullScaleVoltagePattern);
 }
 
-std::string fullScaleCurrentText(std::string_view field) {
-    return cutFixed(field, 1, 1) + '.' + cutFixed(field, 2, 3);
+std::optional<std::string> fullScaleCurrentText(std::string_view field) {
+    const auto value = parseNumber(field);
+    if (!value) {
+        return std::nullopt;
+    }
+    return protocol::formatPattern(*value / kCurrentFieldUnitsPerMa, kFullScaleCurrentPattern);
 }
 
 Configuration configurationFrom(std::string_view reply) {
@@ -60,10 +68,11 @@ Configuration configurationFrom(std::string_view reply) {
         return taken;
     }
     taken.kvVoltage = kv;
-    if (!has(4)) {
+    const auto ma = has(4) ? fullScaleCurrentText(fields[3]) : std::nullopt;
+    if (!ma) {
         return taken;
     }
-    shown.emplace_back(FactoryField::Scaling, *kv + ',' + fullScaleCurrentText(fields[3]));
+    shown.emplace_back(FactoryField::Scaling, *kv + ',' + *ma);
     const auto preheat = has(5) ? parseNumber(fields[4]) : std::nullopt;
     if (!preheat) {
         return taken;

@@ -81,10 +81,12 @@ struct Configuration {
 // Taking stops at the first field that is missing or cannot be converted.
 [[nodiscard]] Configuration configurationFrom(std::string_view reply);
 
-// "8000" -> "80.00", "16000" -> "160.00"; nothing when not a number.
+// "8000" -> "80.00", "16000" -> "160.00", "999" -> "9.99": hundredths of a
+// kV as kV with two decimals; nothing when not a number.
 [[nodiscard]] std::optional<std::string> fullScaleVoltageText(std::string_view field);
-// "1388" -> "1.388".
-[[nodiscard]] std::string fullScaleCurrentText(std::string_view field);
+// "1388" -> "1.388", "138" -> "0.138": thousandths of a mA as mA with three
+// decimals; nothing when not a number.
+[[nodiscard]] std::optional<std::string> fullScaleCurrentText(std::string_view field);
 
 // --- programming ---
 

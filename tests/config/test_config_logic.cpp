@@ -60,6 +60,26 @@ void ConfigLogicTest::configurationReply_data() {
         << "A01,M,9999,1388,2048,1,0,0,"
         << QStringList{"hwd=A01", "modl=M", "scale=99.99,1.388", "preheat=1.0002442002442",
                        "ramp=1",  "arc=0",  "filaOn=0.00",       "kV=99.99"};
+    // Below 10 kV and from 1000 kV on the digits are not "nn.nn" or "nnn.nn".
+    QTest::newRow("one integer digit")
+        << "A01,M,999,1388,0,1,0,4095,"
+        << QStringList{"hwd=A01", "modl=M", "scale=9.99,1.388", "preheat=0",
+                       "ramp=1",  "arc=0",  "filaOn=9.99",      "kV=9.99"};
+    QTest::newRow("four integer digits")
+        << "A01,M,100000,1388,0,1,0,2048,"
+        << QStringList{"hwd=A01", "modl=M", "scale=1000.00,1.388", "preheat=0",
+                       "ramp=1",  "arc=0",  "filaOn=500.12",       "kV=1000.00"};
+    QTest::newRow("current below one mA")
+        << "A01,M,8000,138," << QStringList{"hwd=A01", "modl=M", "scale=80.00,0.138", "kV=80.00"};
+    QTest::newRow("current of ten mA or more")
+        << "A01,M,8000,13880,"
+        << QStringList{"hwd=A01", "modl=M", "scale=80.00,13.880", "kV=80.00"};
+    QTest::newRow("current not a number")
+        << "A01,M,8000,1.3mA,0," << QStringList{"hwd=A01", "modl=M", "kV=80.00"};
+    QTest::newRow("leading zero and sign")
+        << "A01,M,+08000,1388,0,1,0,1024,"
+        << QStringList{"hwd=A01", "modl=M", "scale=80.00,1.388", "preheat=0",
+                       "ramp=1",  "arc=0",  "filaOn=20.00",      "kV=80.00"};
     QTest::newRow("last field unterminated") << "A01,ZOV80N100,8000,1388,2048,1,0,1024" << [&] {
         QStringList shorter = example;
         shorter.removeAll(QStringLiteral("filaOn=20.00"));
