@@ -2,7 +2,8 @@
 // on its own thread: for each link, cycles a second beside the ideal (twelve
 // 66 ms steps plus the exchange times measured in the same run), the CPU of
 // the console's thread, and the longest stall of its event loop. Prints;
-// asserts nothing. The pty run is repeated with a session record writing.
+// asserts nothing. The pty run is repeated with the records on: the traffic
+// log and trend windows open and a session record writing.
 // Usage: zov-update-cycle-bench [seconds per link, default 30]
 
 #include <QApplication>
@@ -18,7 +19,11 @@
 #include "app/main_window.h"
 #include "bench_console.h"
 #include "raw_floor.h"
+#include "records/install_traffic_log.h"
+#include "records/install_trend_view.h"
 #include "records/session_record.h"
+#include "records/traffic_log_window.h"
+#include "records/trend_window.h"
 #include "supply/supply_areas.h"
 #include "supply/update_cycle.h"
 
@@ -118,18 +123,28 @@ int main(int argc, char* argv[]) {
     std::printf("Automatic update, %d s per link, supply answering at once:\n", seconds);
     links.mnu_comm1_Click();  // starts the automatic update
     print("pty", measure(window, seconds));
+    links.mnu_ethernet_Click();
+    print("tcp", measure(window, seconds));
     {
-        // The same with every reading and event written to a session record.
+        // The same two with every record on: both windows shown, every
+        // reading and event written to a session record.
+        zov::records::TrafficRecorder& traffic = zov::records::installTrafficLog(window);
+        zov::records::TrendView& trends = zov::records::installTrendView(window);
+        zov::records::trafficLogWindow(window, traffic).show();
+        trends.mnu_TRENDS_Click();
         const QTemporaryDir folder;
         zov::records::SessionRecord record(window.sessionEvents());
         if (!folder.isValid() || record.start(folder.filePath(QStringLiteral("cycle.csv")))) {
             std::fprintf(stderr, "cannot start a session record\n");
             return 1;
         }
-        print("pty, session recorded", measure(window, seconds));
+        links.mnu_comm1_Click();
+        print("pty, records on", measure(window, seconds));
+        links.mnu_ethernet_Click();
+        print("tcp, records on", measure(window, seconds));
+        window.loadedWindow(QString::fromLatin1(zov::records::TrendView::kWindowName))->close();
+        window.loadedWindow(zov::records::kTrafficLogWindow)->close();
     }
-    links.mnu_ethernet_Click();
-    print("tcp", measure(window, seconds));
     supply.configure([](zov::sim::Simulator& sim) { sim.faults().serialBaud = 115200; });
     links.mnu_comm1_Click();
     print("pty paced at 115200", measure(window, seconds));
