@@ -91,6 +91,7 @@ void print(const QString& link, const SoakFigures& f, int crashes) {
     if (!f.setupError.isEmpty()) {
         std::printf("  not checked      %s\n", qPrintable(f.setupError));
     }
+    std::fflush(stdout);  // each link's figures as soon as it ends, also into a file
 }
 
 // Runs one link in a child process; false when a target is missed.

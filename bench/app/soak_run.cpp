@@ -20,7 +20,6 @@
 #include "supply/monitors.h"
 #include "supply/setpoint_channel.h"
 #include "supply/supply_areas.h"
-#include "supply/update_cycle.h"
 
 namespace zov::bench {
 namespace {
@@ -122,8 +121,10 @@ SoakFigures SoakRun::run(int seconds) {
 
     QTimer::singleShot(seconds * 1000, this, [this] { stopping_ = true; });
     QTimer::singleShot(seconds * 1000 + kSettleAtEndMs, this, [this] {
-        figures_.setupError = QStringLiteral("an outage did not end");
-        finish();
+        if (!finished_) {
+            figures_.setupError = QStringLiteral("an outage did not end");
+            finish();
+        }
     });
     app::LinkSelection& links = window_.linkSelection();
     if (link_ == SoakLink::Pty) {
