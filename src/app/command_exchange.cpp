@@ -46,6 +46,16 @@ private:
     int& depth_;
 };
 
+// The last whole line of `bytes`; all of them when there is only one.
+QByteArray lastLine(const QByteArray& bytes) {
+    const qsizetype end = bytes.lastIndexOf(protocol::kLf);
+    if (end <= 0) {
+        return bytes;
+    }
+    const qsizetype start = bytes.lastIndexOf(protocol::kLf, end - 1);
+    return start < 0 ? bytes : bytes.mid(start + 1, end - start);
+}
+
 // What is passed on (diagnostics window, traffic log) of bytes that came too
 // late or were dropped.
 constexpr int kLateBytesShown = 4096;
@@ -137,9 +147,10 @@ QByteArray CommandExchange::receiveTcp() {
     // A "22," query is answered in the very layout of a status message.
     const bool statusIsTheReply = lastCommand_.startsWith("22,");
     std::optional<QByteArray> reply;
+    bool lookForALaterReply = false;
     const auto collect = [&] {
         tcpInbox_.append(tcp_.readAll());
-        while (!reply) {
+        while (!reply || lookForALaterReply) {
             auto frame = tcpInbox_.takeFrame();
             if (!frame) {
                 break;
@@ -154,8 +165,14 @@ QByteArray CommandExchange::receiveTcp() {
     const auto done = [&] { return reply || tcpInbox_.size() >= kReplyByteLimit; };
     waitOnLink(replyTimeLimitMs_, 0, collect, done);
     if (reply) {
+        if (replyOverdue_) {
+            lookForALaterReply = true;
+            waitOnLink(kOverdueLookMs, 0, collect, [] { return false; });
+            replyOverdue_ = false;
+        }
         return *reply;  // what followed it stays for the status poll
     }
+    replyOverdue_ = true;
     // Cut short by the time limit (or a stream without a terminator): what
     // came is returned as it is, what comes late belongs to nobody.
     const QByteArray partial = tcpInbox_.take(kReplyByteLimit);
@@ -181,6 +198,12 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
     if (readFailed) {
         return std::nullopt;
     }
+    const bool lookForALaterReply = replyOverdue_ && buffer.terminated();
+    replyOverdue_ = !buffer.terminated();
+    if (lookForALaterReply) {
+        waitOnLink(kOverdueLookMs, 0, collect,
+                   [&] { return readFailed || buffer.bytes().size() >= kReplyByteLimit; });
+    }
     QByteArray remainder;
     if (buffer.terminated()) {
         // Whatever the same burst still carried belongs to this reply.
@@ -199,7 +222,7 @@ std::optional<QByteArray> CommandExchange::receiveSerial() {
     }
     emit serialRemainder(remainder);
     commWatchdog_.start();
-    return buffer.bytes();
+    return lookForALaterReply ? lastLine(buffer.bytes()) : buffer.bytes();
 }
 
 QByteArray CommandExchange::settle() {

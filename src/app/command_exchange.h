@@ -35,6 +35,11 @@ public:
     // rest of a reply that missed its time is never taken for the next one.
     static constexpr int kSettleQuietMs = 100;
     static constexpr int kSettleLimitMs = 500;
+    // A reply that missed its time may still come later than that, right
+    // before the next command's own (a unit answers in order): the exchange
+    // after a timed-out one looks this long past its first reply for another
+    // and takes the last.
+    static constexpr int kOverdueLookMs = kSettleQuietMs;
     // Between exchanges the TCP link is read this much at a time, at most once
     // per poll period, however fast a peer sends.
     static constexpr int kUnsolicitedChunk = 1024;
@@ -153,6 +158,7 @@ private:
     QByteArray lastCommand_;
 
     int replyTimeLimitMs_ = kReplyTimeLimitMs;
+    bool replyOverdue_ = false;  // the last exchange got no whole reply in time
     int waitDepth_ = 0;
     bool drainScheduled_ = false;
     struct Deferred {

@@ -108,9 +108,7 @@ void FactoryConfigWindow::program(const ProgrammingButton& button) {
         if (button.conversion == Conversion::Scaling) {
             programScaling(entry);
         } else if (button.conversion == Conversion::Preheat) {
-            if (const auto command = preheatCommand(entry)) {
-                send(*command);
-            }
+            programPreheat(entry);
         } else {
             programTurnOn(entry);
         }
@@ -139,6 +137,18 @@ void FactoryConfigWindow::programScaling(const std::string& entry) {
     exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->first));
     (void)exchange.inputInputString();
     exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->second));
+}
+
+void FactoryConfigWindow::programPreheat(const std::string& entry) {
+    const Preheat preheat = preheatCommand(entry);
+    if (preheat.outOfRange) {
+        window_.prompter().message(
+            QStringLiteral("A filament preheat of %1 A is not from 0 to 2 A.\r\nNothing was sent.")
+                .arg(app::fromReply(entry)),
+            QStringLiteral("Entry Refused"), app::Prompter::Icon::Warning);
+    } else if (preheat.command) {
+        send(*preheat.command);
+    }
 }
 
 void FactoryConfigWindow::programTurnOn(const std::string& entry) {

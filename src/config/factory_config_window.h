@@ -39,6 +39,7 @@ private:
     void send(const std::string& command);
     void showEntry(FactoryField which, const std::string& entry);
     void programScaling(const std::string& entry);
+    void programPreheat(const std::string& entry);
     void programTurnOn(const std::string& entry);
 
     app::MainWindow& window_;

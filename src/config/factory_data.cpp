@@ -127,16 +127,17 @@ ScalingEntry scalingFrom(std::string_view entry) {
     return scaling;
 }
 
-std::optional<std::string> preheatCommand(std::string_view entry) {
+Preheat preheatCommand(std::string_view entry) {
     const auto amps = parseNumber(entry);
     if (!amps) {
-        return std::nullopt;
+        return {};
     }
-    const double counts = std::floor(*amps * kFullScaleCounts / kPreheatFullScaleAmps);
-    if (!std::isfinite(counts)) {
-        return std::nullopt;
+    // + 0.0: "-0" is sent as 0.
+    const double counts = std::floor(*amps * kFullScaleCounts / kPreheatFullScaleAmps) + 0.0;
+    if (!(counts >= 0.0 && counts <= kFullScaleCounts)) {
+        return {std::nullopt, true};
     }
-    return numberCommand("FILP", counts);
+    return {numberCommand("FILP", counts), false};
 }
 
 TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor, std::string_view kvVoltage) {

@@ -100,8 +100,13 @@ struct ScalingEntry {
 };
 [[nodiscard]] ScalingEntry scalingFrom(std::string_view entry);
 
-// "FILP n;" for an entry in amps; nothing when the entry is not a number.
-[[nodiscard]] std::optional<std::string> preheatCommand(std::string_view entry);
+struct Preheat {
+    std::optional<std::string> command;  // "FILP n;"
+    bool outOfRange = false;             // a number, but not from 0 to 2 A
+};
+// For an entry in amps; nothing to send when the entry is not a number or
+// its count is outside the converter's 0..4095.
+[[nodiscard]] Preheat preheatCommand(std::string_view entry);
 
 struct TurnOn {
     std::optional<std::string> command;  // "FTON n;"

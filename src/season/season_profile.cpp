@@ -95,6 +95,14 @@ std::variant<std::int16_t, Problem> countsOf(const QString& text, Field field, i
     }
     const double quotient = *numberFrom(text) / scale;
     if (const auto counts = protocol::roundHalfEvenToInt16(quotient)) {
+        // A converter takes no negative count; the unit would refuse the
+        // setpoint and the step would run at the one before.
+        if (*counts < 0) {
+            return Problem{step, field,
+                           QStringLiteral("%1 %2 makes %3 counts, below 0")
+                               .arg(text.trimmed(), QLatin1String(unit))
+                               .arg(*counts)};
+        }
         return *counts;
     }
     return Problem{step, field,

@@ -86,6 +86,10 @@ bool Simulator::startPty(const QString& linkPath) {
     return true;
 }
 
+void Simulator::closePty() {
+    m_pty.reset();
+}
+
 bool Simulator::startTcp(quint16 port) {
     auto server = std::make_unique<TcpServer>(
         [this](const std::string& command, Outbox& replies) {

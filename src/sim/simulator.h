@@ -64,6 +64,9 @@ public:
 
     // Serves the serial side on a new pseudo-terminal reachable as `linkPath`.
     bool startPty(const QString& linkPath);
+    // The serial side unplugged: the pseudo-terminal closes and its link goes,
+    // as when a USB adapter is pulled; startPty() plugs a new one in.
+    void closePty();
     // Listens on 127.0.0.1:port (0 picks a free port, see tcpPort()).
     bool startTcp(quint16 port = 0);
     [[nodiscard]] QString errorString() const { return m_error; }

@@ -83,6 +83,8 @@ private slots:
     void serialHangUpClosesThePortAndTheWatchdogReopensIt();
     void lateReplyIsNotTheNextCommands_data();
     void lateReplyIsNotTheNextCommands();
+    void replyPastTheSettlingIsNotTheNextCommands_data();
+    void replyPastTheSettlingIsNotTheNextCommands();
     void tcpRepliesNobodyReadAreDropped();
     void statusMessagesAroundAReplyAreDecodedApart();
     void failedChoicesLeaveNoLinkOpen();
@@ -147,6 +149,30 @@ void LinkIntegrityTest::lateReplyIsNotTheNextCommands() {
     const QByteArray status = exchangeOnce(rig, "STAT;");
     QCOMPARE(status, tcp ? tcpReply("0;") : serialReply("0;"));
     QCOMPARE(rig.sim.commands(), (QStringList{"MODR;", "STAT;"}));
+}
+
+void LinkIntegrityTest::replyPastTheSettlingIsNotTheNextCommands_data() {
+    lateReplyIsNotTheNextCommands_data();
+}
+
+// Later still: the late reply comes after the link has settled, while the
+// next command waits, and the unit answers that command right behind it.
+void LinkIntegrityTest::replyPastTheSettlingIsNotTheNextCommands() {
+    QFETCH(bool, tcp);
+    ConsoleRig rig;
+    if (tcp) {
+        rig.window->linkSelection().mnu_ethernet_Click();
+    } else {
+        rig.window->linkSelection().mnu_comm1_Click();
+    }
+    rig.sim.model().pinMonitor(zov::sim::Monitor::Voltage, 1111);
+    rig.sim.model().pinMonitor(zov::sim::Monitor::Current, 2222);
+    rig.sim.script("VMON;", zov::sim::ScriptedReply::own().late(
+                                std::chrono::milliseconds(ConsoleRig::kReplyLimitMs + 250)));
+    QCOMPARE(exchangeOnce(rig, "VMON;"), QByteArray());
+    QCOMPARE(exchangeOnce(rig, "IMON;"), tcp ? tcpReply("2222;") : serialReply("2222;"));
+    // Once a reply came on time, the next exchange is as quick as ever.
+    QCOMPARE(exchangeOnce(rig, "VMON;"), tcp ? tcpReply("1111;") : serialReply("1111;"));
 }
 
 void LinkIntegrityTest::tcpRepliesNobodyReadAreDropped() {

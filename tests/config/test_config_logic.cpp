@@ -115,10 +115,17 @@ void ConfigLogicTest::programmingCommands() {
     QVERIFY(!halfNumber.commands);
 
     // Preheat: counts of 2 A, rounded down.
-    QCOMPARE(preheatCommand("1.5").value(), std::string("FILP 3071;"));
-    QCOMPARE(preheatCommand("2").value(), std::string("FILP 4095;"));
-    QVERIFY(!preheatCommand(""));
-    QVERIFY(!preheatCommand("1;ENBL 1"));
+    QCOMPARE(preheatCommand("1.5").command.value(), std::string("FILP 3071;"));
+    QCOMPARE(preheatCommand("2").command.value(), std::string("FILP 4095;"));
+    QCOMPARE(preheatCommand("-0").command.value(), std::string("FILP 0;"));
+    QVERIFY(!preheatCommand("").command);
+    QVERIFY(!preheatCommand("").outOfRange);
+    QVERIFY(!preheatCommand("1;ENBL 1").command);
+    // Past the converter's counts either way: refused, not sent.
+    for (const char* amps : {"2.001", "-0.001", "100", "-5"}) {
+        QVERIFY2(!preheatCommand(amps).command, amps);
+        QVERIFY2(preheatCommand(amps).outOfRange, amps);
+    }
 
     // Turn-on: by the scale factor first, by the full scale this window knows next.
     QCOMPARE(turnOnCommand("40", 0.0, "80.00").command.value(), std::string("FTON 2048;"));

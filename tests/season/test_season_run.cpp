@@ -368,6 +368,8 @@ void SeasonRunTest::startRefusesWhatItCannotRun() {
         {4, "55", "0.7", "-2", "Step 5, Time: \"-2\" is not from 0 to 32767 minutes."},
         {4, "55", "0.7", "40000", "Step 5, Time: \"40000\" is not from 0 to 32767 minutes."},
         {4, "55", "5", "15", "Step 5, mA: 5 mA makes 40950 counts, outside -32768 to 32767."},
+        {4, "-5", "0.7", "15", "Step 5, kV: -5 kV makes -341 counts, below 0."},
+        {4, "55", "-0.1", "15", "Step 5, mA: -0.1 mA makes -819 counts, below 0."},
     };
     for (const Case& c : cases) {
         rig.setRow(c.row, c.kv, c.ma, c.minutes, false);

@@ -41,6 +41,9 @@ public:
         return texts;
     }
     bool scriptDone() const { return script_.empty(); }
+    // Forgets answers scripted for boxes that did not come, as when a step
+    // that refuses its first entry never asks for the second.
+    void dropUnusedAnswers() { script_.clear(); }
     const QStringList& errors() const { return errors_; }
 
     void message(const QString& text, const QString& title = {}, Icon icon = Icon::None) override {
