@@ -2,12 +2,11 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 
 #include "app/main_window.h"
+#include "app/widgets/file_dialog.h"
 
 namespace zov::records {
 namespace {
@@ -17,23 +16,9 @@ const QString kTitle = QStringLiteral("Session Record");
 std::optional<QString> askWithDialog(QWidget* parent) {
     const QString suggested = QDir::home().filePath(QDateTime::currentDateTime().toString(
         QStringLiteral("'zov-session-'yyyyMMdd-HHmmss'.csv'")));
-    QPointer<QFileDialog> dialog = new QFileDialog(parent, QStringLiteral("Record to File"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setDefaultSuffix(QStringLiteral("csv"));
-    dialog->setNameFilters(
-        {QStringLiteral("Session records (*.csv)"), QStringLiteral("All files (*)")});
-    dialog->selectFile(suggested);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    if (!dialog) {
-        return std::nullopt;
-    }
-    const QStringList files = dialog->selectedFiles();
-    delete dialog;
-    if (!accepted || files.isEmpty()) {
-        return std::nullopt;
-    }
-    return files.front();
+    return app::askForCsvFile(parent, QStringLiteral("Record to File"),
+                              QStringLiteral("Session records"), QFileDialog::AcceptSave,
+                              suggested);
 }
 
 }  // namespace

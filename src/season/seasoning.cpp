@@ -2,10 +2,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QSaveFile>
 
 #include "app/main_window.h"
+#include "app/widgets/file_dialog.h"
 #include "supply/xray_enable_area.h"
 
 namespace zov::season {
@@ -31,23 +31,7 @@ public:
 private:
     static std::optional<QString> ask(QWidget* parent, const QString& title,
                                       QFileDialog::AcceptMode mode) {
-        QPointer<QFileDialog> dialog = new QFileDialog(parent, title);
-        dialog->setAcceptMode(mode);
-        dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                            : QFileDialog::ExistingFile);
-        dialog->setDefaultSuffix(QStringLiteral("csv"));
-        dialog->setNameFilters(
-            {QStringLiteral("Seasoning profiles (*.csv)"), QStringLiteral("All files (*)")});
-        const bool accepted = dialog->exec() == QDialog::Accepted;
-        if (!dialog) {
-            return std::nullopt;
-        }
-        const QStringList files = dialog->selectedFiles();
-        delete dialog;
-        if (!accepted || files.isEmpty()) {
-            return std::nullopt;
-        }
-        return files.front();
+        return app::askForCsvFile(parent, title, QStringLiteral("Seasoning profiles"), mode);
     }
 };
 
