@@ -118,9 +118,11 @@ private:
 
     MainState state_;
     Prompter& prompter_;
+    // Before the exchange: closing the links on the way out still announces
+    // the link lost, so the announcements must outlive the exchange.
+    SessionEvents sessionEvents_;
     CommandExchange exchange_;
     ModalRunner modalRunner_;
-    SessionEvents sessionEvents_;
     StatusBar* statusBar_ = nullptr;
     QGridLayout* grid_ = nullptr;
     QMenu* controlsMenu_ = nullptr;
