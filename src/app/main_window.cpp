@@ -72,7 +72,11 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     exchange_.tmr_COMMWDT().stop();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Closing the links on the way out is no event of the session: the
+    // observers may already be gone.
+    sessionEvents_.blockSignals(true);
+}
 
 void MainWindow::start() {
     applyProtocolNames(this);
