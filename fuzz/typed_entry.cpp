@@ -96,11 +96,13 @@ void checkConversions(std::string_view entry, double kvScaleFactor) {
     }
 
     const auto amps = protocol::parseNumber(entry);
-    if (const auto preheat = config::preheatCommand(entry)) {
-        require(amps.has_value(), "a preheat is a number");
-        requireNumberCommand(*preheat, "FILP", std::floor(*amps * 4095 / 2));
+    const config::Preheat preheat = config::preheatCommand(entry);
+    if (preheat.command) {
+        require(amps.has_value() && !preheat.outOfRange, "a preheat is a number from 0 to 2 A");
+        requireNumberCommand(*preheat.command, "FILP", std::floor(*amps * 4095 / 2));
     } else {
-        require(!amps || !std::isfinite(std::floor(*amps * 4095 / 2)), "a number makes a preheat");
+        require(!amps || preheat.outOfRange || !std::isfinite(std::floor(*amps * 4095 / 2)),
+                "a number from 0 to 2 A makes a preheat");
     }
 
     const config::TurnOn turnOn = config::turnOnCommand(entry, kvScaleFactor, "80.00");
