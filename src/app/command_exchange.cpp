@@ -426,7 +426,7 @@ void CommandExchange::whenIdle(QObject* context, std::function<void()> action) {
         action();
         return;
     }
-    deferred_.push_back({QPointer<QObject>(context), nullptr, std::move(action)});
+    deferred_.push_back({QPointer<QObject>(context), false, nullptr, std::move(action)});
 }
 
 void CommandExchange::connectTimer(QTimer& timer, QObject* context, std::function<void()> tick) {
@@ -439,9 +439,15 @@ void CommandExchange::connectTimer(QTimer& timer, QObject* context, std::functio
         const bool pending = std::any_of(deferred_.begin(), deferred_.end(),
                                          [&timer](const Deferred& d) { return d.timer == &timer; });
         if (!pending) {
-            deferred_.push_back({QPointer<QObject>(context), &timer, tick});
+            deferred_.push_back({QPointer<QObject>(context), true, &timer, tick});
         }
     });
+}
+
+void CommandExchange::stopTimer(QTimer& timer) {
+    timer.stop();
+    const auto itsTick = [&timer](const Deferred& d) { return d.isTick && d.timer == &timer; };
+    deferred_.erase(std::remove_if(deferred_.begin(), deferred_.end(), itsTick), deferred_.end());
 }
 
 void CommandExchange::afterWait() {
@@ -466,7 +472,12 @@ void CommandExchange::drainDeferred() {
         if (!deferred_.empty() && !isWaiting()) {
             Deferred next = std::move(deferred_.front());
             deferred_.pop_front();
-            if (next.context) {
+            // A timer stopped since its tick fell due (Manual Update Mode,
+            // say) has no tick left to give; a single-shot one is stopped by
+            // its own timeout, so its tick stands.
+            const bool timerGone = next.timer.isNull() ||
+                                   (!next.timer->isActive() && !next.timer->isSingleShot());
+            if (next.context && !(next.isTick && timerGone)) {
                 next.action();
             }
         }

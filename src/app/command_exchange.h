@@ -87,8 +87,14 @@ public:
     // wait ends, so a timer tick never shares the link with a running exchange.
     void whenIdle(QObject* context, std::function<void()> action);
     // Runs `tick` on every timeout of `timer` like whenIdle, except that the
-    // ticks falling due during one wait are run once, after it.
+    // ticks falling due during one wait are run once, after it, and only while
+    // the timer still runs when their turn comes.
     void connectTimer(QTimer& timer, QObject* context, std::function<void()> tick);
+    // Stops a timer of connectTimer for good: a tick of it still waiting for
+    // an exchange to end is dropped, so it cannot run inside whatever the
+    // owner does next (a new start's input box, say). A pause around an
+    // exchange (suspendBackgroundTimers) keeps such ticks.
+    void stopTimer(QTimer& timer);
 
     // Tests shorten the reply time limit here.
     void setReplyTimeLimitMs(int ms) { replyTimeLimitMs_ = ms; }
@@ -163,7 +169,8 @@ private:
     bool drainScheduled_ = false;
     struct Deferred {
         QPointer<QObject> context;
-        const QTimer* timer;  // the timer whose tick this is, if any
+        bool isTick;                   // a timer's tick rather than a whenIdle action
+        QPointer<const QTimer> timer;  // the timer whose tick this is
         std::function<void()> action;
     };
     std::deque<Deferred> deferred_;

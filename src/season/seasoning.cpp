@@ -126,7 +126,7 @@ void Seasoning::Command1_Click() {
         return;
     }
     // A restart during a run: no tick of the old run inside the new one's start.
-    profile_->Timer_Season().stop();
+    window_.exchange().stopTimer(profile_->Timer_Season());
     const unsigned run = ++run_;
     running_ = true;
     clock_ = SeasonClock{0, std::get<std::int16_t>(checkedMinutes(profile[0], 0)), 0};
@@ -241,7 +241,7 @@ void Seasoning::endRun() {
     running_ = false;
     if (SeasoningWindow* profile = profile_) {
         profile_ = nullptr;
-        profile->Timer_Season().stop();
+        window_.exchange().stopTimer(profile->Timer_Season());
         profile->close();
     }
     if (SeasonProgressWindow* progress = progress_) {
