@@ -13,6 +13,10 @@ const QString kCaptionRunning = QStringLiteral("Cycle Test Off");
 const QString kOnTimePrompt = QStringLiteral("Enter the ON time in seconds....");
 const QString kPeriodPrompt = QStringLiteral("Enter the period.... (> ON time)");
 const QString kPeriodRefused = QStringLiteral("Period has to be greater than the On time");
+// The count reaches a period below one second only by running through all 16
+// bits: the output would stay as switched for 65 535 s.
+const QString kPeriodTooShort =
+    QStringLiteral("The period has to be at least 1 second; the cycle test did not start.");
 
 }  // namespace
 
@@ -72,6 +76,10 @@ void CycleTest::start() {
         refuse(kPeriodRefused);
         return;
     }
+    if (*period < 1) {
+        refuse(kPeriodTooShort);
+        return;
+    }
     rhythm_.onTime = *onTime;
     rhythm_.period = *period;
     // The test always begins with the output switched on, from off.
@@ -102,11 +110,15 @@ void CycleTest::CycleTimer_Timer() {
 
 void CycleTest::stop() {
     item_->setText(kCaptionIdle);
-    timer_->stop();
+    // A tick held back by a running exchange must not run inside the next
+    // start's input box.
+    window_.exchange().stopTimer(*timer_);
     active_ = false;
-    // A stopped test leaves the output off.
-    if (xray_.btn_HVONOFF()->value()) {
-        xray_.toggleXray();
+    // A stopped test leaves the output off: also when the switch shows off
+    // but the unit refused or missed the last "ENBL 0;", or has since
+    // reported the output on.
+    if (xray_.btn_HVONOFF()->value() || !xray_.offConfirmed()) {
+        xray_.requestXrayOff();
     }
 }
 

@@ -45,6 +45,13 @@ XrayEnableArea::XrayEnableArea(app::MainWindow& window, SystemStatusArea& status
         switch_->setValue(!switch_->value());
         toggleXray();
     });
+    // The switch moving on, by a request or by the unit's report, ends any
+    // confirmation that the output is off.
+    connect(switch_, &app::InstrumentButton::toggled, this, [this](bool on) {
+        if (on) {
+            offConfirmed_ = false;
+        }
+    });
     QLabel* enable = makeCaption(QStringLiteral("ENABLE"));
     QLabel* disable = makeCaption(QStringLiteral("DISABLE"));
     auto* column = new QVBoxLayout(this);
@@ -54,10 +61,18 @@ XrayEnableArea::XrayEnableArea(app::MainWindow& window, SystemStatusArea& status
 }
 
 void XrayEnableArea::toggleXray() {
+    requestXray(!switch_->value());
+}
+
+void XrayEnableArea::requestXrayOff() {
+    requestXray(false);
+}
+
+void XrayEnableArea::requestXray(bool requestOn) {
     app::CommandExchange& exchange = window_.exchange();
     app::MainState& state = window_.state();
     exchange.suspendBackgroundTimers();
-    const bool requestOn = !switch_->value();
+    offConfirmed_ = false;
     switch_->setValue(requestOn);
     const QString requested = requestOn ? QStringLiteral("ON") : QStringLiteral("OFF");
     exchange.outputOutputString(requestOn ? QByteArrayLiteral("ENBL 1;")
@@ -67,6 +82,7 @@ void XrayEnableArea::toggleXray() {
     switch (enableAnswerFrom(app::textOf(reply))) {
         case EnableAnswer::Acknowledged:
             state.CommStatusFlag = true;
+            offConfirmed_ = !requestOn;
             showAcknowledged(requestOn);
             emit window_.sessionEvents().supplyEvent(app::SupplyEvent::XrayAcknowledged, requested);
             break;

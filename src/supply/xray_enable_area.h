@@ -26,15 +26,24 @@ public:
     // acknowledgement. A caller that wants a definite state reads the
     // switch first. Brackets the exchange itself, so a timer may call it.
     void toggleXray();
+    // Requests off ("ENBL 0;") whatever the switch shows, handled as
+    // toggleXray handles it: for a caller that must leave the output off.
+    void requestXrayOff();
+    // The unit acknowledged the last request as off and has not reported the
+    // output on since. Otherwise the output may be on with the switch off: a
+    // refused or unanswered "ENBL 0;" leaves the switch showing the request.
+    [[nodiscard]] bool offConfirmed() const { return offConfirmed_; }
 
     app::InstrumentButton* btn_HVONOFF() const { return switch_; }
 
 private:
+    void requestXray(bool on);
     void showAcknowledged(bool on);
 
     app::MainWindow& window_;
     SystemStatusArea& status_;
     app::InstrumentButton* switch_;
+    bool offConfirmed_ = false;
 };
 
 }  // namespace zov::supply
