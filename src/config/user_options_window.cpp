@@ -120,7 +120,8 @@ void UserOptionsWindow::load() {
     if (open) {
         const std::vector<std::string> fields = optionFieldsFrom(app::textOf(reply));
         std::copy(fields.begin(), fields.end(), texts_.begin());
-        if (fields.size() == kOptionCount) {
+        optionsRead_ = fields.size() == kOptionCount;
+        if (optionsRead_) {
             showOptions();
         }
     }
@@ -167,6 +168,16 @@ void UserOptionsWindow::showUnitValue(const NumericOption& option, double value)
 
 void UserOptionsWindow::Command1_Click() {
     app::Prompter& prompter = window_.prompter();
+    // Partly read options would go back mixed with start values the window
+    // does not show (a short reply), or as zeros in place of the unit's.
+    if (!optionsRead_) {
+        prompter.message(
+            QStringLiteral("The unit's options could not be read (no reply to \"27,\" or fewer "
+                           "than nine options), so the window does not show them.\r\nNothing "
+                           "was sent; the unit keeps its options."),
+            QStringLiteral("User Configs"), app::Prompter::Icon::Warning);
+        return;
+    }
     for (const std::string& text : texts_) {
         if (!checkSendable(prompter, app::fromReply(text))) {
             return;

@@ -47,6 +47,9 @@ private:
 
     app::MainWindow& window_;
     OptionTexts texts_ = startTexts();
+    // All nine options came from the unit; until then the window shows start
+    // values that are not the unit's, and Save sends nothing.
+    bool optionsRead_ = false;
     // By option; a check box or an edit for each.
     std::array<QCheckBox*, kOptionCount> checks_{};
     std::array<app::NumericEdit*, kOptionCount> edits_{};
