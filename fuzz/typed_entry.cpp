@@ -4,7 +4,7 @@
 // text that may be sent reaches the unit as one command carrying exactly that
 // text (the simulated unit's parser is the judge), one that could not is
 // refused; the converted entries (scaling, preheat, turn-on) carry the
-// number typed.
+// number typed, and only as counts the unit's converters take.
 #include <QString>
 #include <cmath>
 
@@ -113,11 +113,12 @@ void checkConversions(std::string_view entry, double kvScaleFactor) {
         const auto parsed = heard(*turnOn.command);
         const auto count = protocol::parseNumber(parsed.arg(0));
         require(parsed.name == "FTON" && count && std::fabs(*count - wanted) <= 0.5 &&
-                    *count == std::floor(*count) && std::fabs(*count) <= 32768,
-                "the turn-on is the nearest 16-bit count");
+                    *count == std::floor(*count) && *count >= 0 && *count <= 4095,
+                "the turn-on is the nearest count the converter takes");
     } else if (amps) {
         const double wanted = *amps * 4095 / (kvScaleFactor > 0.0 ? kvScaleFactor * 4095 : 80.0);
-        require(!(std::fabs(wanted) < 32767), "a turn-on within 16 bits is sent");
+        require(turnOn.outOfRange && !(wanted >= -0.5 && wanted < 4095.5),
+                "a turn-on from 0 to full scale is sent");
     }
 }
 

@@ -142,10 +142,8 @@ void FactoryConfigWindow::programScaling(const std::string& entry) {
 void FactoryConfigWindow::programPreheat(const std::string& entry) {
     const Preheat preheat = preheatCommand(entry);
     if (preheat.outOfRange) {
-        window_.prompter().message(
-            QStringLiteral("A filament preheat of %1 A is not from 0 to 2 A.\r\nNothing was sent.")
-                .arg(app::fromReply(entry)),
-            QStringLiteral("Entry Refused"), app::Prompter::Icon::Warning);
+        reportOutsideConverter(window_.prompter(), QStringLiteral("filament preheat"),
+                               app::fromReply(entry), kPreheatFullScaleAmps, QStringLiteral("A"));
     } else if (preheat.command) {
         send(*preheat.command);
     }
@@ -155,6 +153,9 @@ void FactoryConfigWindow::programTurnOn(const std::string& entry) {
     const TurnOn turnOn = turnOnCommand(entry, window_.state().KvScaleFactor, kvVoltage_);
     if (turnOn.scalingUnknown) {
         window_.prompter().message(QStringLiteral("Please Set Unit Scaling!"));
+    } else if (turnOn.outOfRange) {
+        reportOutsideConverter(window_.prompter(), QStringLiteral("filament turn-on voltage"),
+                               app::fromReply(entry), turnOn.fullScaleKv, QStringLiteral("kV"));
     } else if (turnOn.command) {
         send(*turnOn.command);
     }

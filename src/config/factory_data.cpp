@@ -18,7 +18,6 @@ constexpr double kVoltageFieldUnitsPerKv = 100.0;
 constexpr char kFullScaleVoltagePattern[] = "#0.00";
 constexpr double kCurrentFieldUnitsPerMa = 1000.0;
 constexpr char kFullScaleCurrentPattern[] = "0.000";
-constexpr double kPreheatFullScaleAmps = 2.0;
 constexpr char kTurnOnPattern[] = "#0.00";
 
 using protocol::parseNumber;
@@ -127,6 +126,10 @@ ScalingEntry scalingFrom(std::string_view entry) {
     return scaling;
 }
 
+bool fitsConverter(double counts) {
+    return counts >= 0.0 && counts <= kFullScaleCounts;
+}
+
 Preheat preheatCommand(std::string_view entry) {
     const auto amps = parseNumber(entry);
     if (!amps) {
@@ -134,7 +137,7 @@ Preheat preheatCommand(std::string_view entry) {
     }
     // + 0.0: "-0" is sent as 0.
     const double counts = std::floor(*amps * kFullScaleCounts / kPreheatFullScaleAmps) + 0.0;
-    if (!(counts >= 0.0 && counts <= kFullScaleCounts)) {
+    if (!fitsConverter(counts)) {
         return {std::nullopt, true};
     }
     return {numberCommand("FILP", counts), false};
@@ -150,12 +153,14 @@ TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor, std::string_v
         return {std::nullopt, true};
     }
     const auto kv = parseNumber(entry);
-    const auto counts =
-        kv ? protocol::roundHalfEvenToInt16(*kv * kFullScaleCounts / fullScaleKv) : std::nullopt;
-    if (!counts) {
+    if (!kv) {
         return {};
     }
-    return {textCommand("FTON", std::to_string(*counts)), false};
+    const auto counts = protocol::roundHalfEvenToInt16(*kv * kFullScaleCounts / fullScaleKv);
+    if (!counts || !fitsConverter(*counts)) {
+        return {std::nullopt, false, true, fullScaleKv};
+    }
+    return {textCommand("FTON", std::to_string(*counts)), false, false, fullScaleKv};
 }
 
 }  // namespace zov::config

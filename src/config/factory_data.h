@@ -100,21 +100,30 @@ struct ScalingEntry {
 };
 [[nodiscard]] ScalingEntry scalingFrom(std::string_view entry);
 
+// Full scale of the filament preheat current.
+inline constexpr double kPreheatFullScaleAmps = 2.0;
+
+// The one rule for a typed value sent as converter counts: the unit's
+// converters are 12-bit, so only 0..4095 counts (0 to full scale) are sent.
+[[nodiscard]] bool fitsConverter(double counts);
+
 struct Preheat {
     std::optional<std::string> command;  // "FILP n;"
     bool outOfRange = false;             // a number, but not from 0 to 2 A
 };
 // For an entry in amps; nothing to send when the entry is not a number or
-// its count is outside the converter's 0..4095.
+// its count does not fit the converter.
 [[nodiscard]] Preheat preheatCommand(std::string_view entry);
 
 struct TurnOn {
     std::optional<std::string> command;  // "FTON n;"
     bool scalingUnknown = false;         // neither a scale factor nor a full-scale voltage
+    bool outOfRange = false;             // a number, but not from 0 to full scale
+    double fullScaleKv = 0.0;            // what the entry was converted by
 };
 // For an entry in kV: by the main window's kV per count when it has one,
 // else by the full-scale voltage this window knows. Nothing to send when the
-// entry is not a number or the count does not fit 16 bits.
+// entry is not a number or its count does not fit the converter.
 [[nodiscard]] TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor,
                                    std::string_view kvVoltage);
 

@@ -2,6 +2,7 @@
 
 #include "app/widgets/legible_text.h"
 #include "app/widgets/prompter.h"
+#include "protocol/numbers.h"
 
 namespace zov::config {
 namespace {
@@ -44,6 +45,14 @@ bool checkSendable(app::Prompter& prompter, const QString& text) {
             QStringLiteral("Entry Refused"), app::Prompter::Icon::Warning);
     }
     return !part;
+}
+
+void reportOutsideConverter(app::Prompter& prompter, const QString& what, const QString& entry,
+                            double fullScale, const QString& unit) {
+    prompter.message(QStringLiteral("A %1 of %2 %3 is not from 0 to %4 %3.\r\nNothing was sent.")
+                         .arg(what, app::legibleText(entry, kEntryShown), unit,
+                              QString::fromStdString(protocol::plainNumber(fullScale))),
+                     QStringLiteral("Entry Refused"), app::Prompter::Icon::Warning);
 }
 
 std::optional<std::string> askSendableEntry(app::Prompter& prompter, const QString& prompt,

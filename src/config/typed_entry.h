@@ -24,6 +24,12 @@ namespace zov::config {
 // Reports `text` when it cannot be sent; true when it can.
 [[nodiscard]] bool checkSendable(app::Prompter& prompter, const QString& text);
 
+// Reports a typed number whose converter count the unit cannot take (below
+// 0 or past full scale), e.g. "A filament preheat of 3 A is not from 0 to
+// 2 A." Nothing is sent for it.
+void reportOutsideConverter(app::Prompter& prompter, const QString& what, const QString& entry,
+                            double fullScale, const QString& unit);
+
 // Asks with `prompt` (a cancelled box is an empty entry) and returns the
 // entry as the 8-bit text the unit receives; nothing when the entry cannot
 // be sent as typed, which has been reported.
