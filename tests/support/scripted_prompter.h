@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTest>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     void answerConfirm(bool ok) { script_.push_back({Kind::Confirm, ok, {}}); }
     void answerInput(const QString& entry) { script_.push_back({Kind::Input, true, entry}); }
     void cancelInput() { script_.push_back({Kind::Input, false, {}}); }
+    // Runs whenever an input box opens, before it is answered: the time an
+    // operator spends at a real box, during which the window's events go on.
+    void whileInputShown(std::function<void()> action) { whileInput_ = std::move(action); }
 
     const std::vector<Shown>& shown() const { return shown_; }
     // Message texts and prompts in the order shown.
@@ -59,6 +63,9 @@ public:
     std::optional<QString> input(const QString& prompt, const QString& title = {},
                                  const QString& defaultText = {}) override {
         shown_.push_back({Kind::Input, prompt, title, Icon::None, defaultText});
+        if (whileInput_) {
+            whileInput_();
+        }
         const std::optional<Answer> answer = take(Kind::Input, prompt);
         if (!answer || !answer->ok) {
             return std::nullopt;
@@ -89,6 +96,7 @@ private:
     std::deque<Answer> script_;
     std::vector<Shown> shown_;
     QStringList errors_;
+    std::function<void()> whileInput_;
 };
 
 }  // namespace zov::test
