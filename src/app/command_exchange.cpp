@@ -475,8 +475,8 @@ void CommandExchange::drainDeferred() {
             // A timer stopped since its tick fell due (Manual Update Mode,
             // say) has no tick left to give; a single-shot one is stopped by
             // its own timeout, so its tick stands.
-            const bool timerGone = next.timer.isNull() ||
-                                   (!next.timer->isActive() && !next.timer->isSingleShot());
+            const bool timerGone =
+                next.timer.isNull() || (!next.timer->isActive() && !next.timer->isSingleShot());
             if (next.context && !(next.isTick && timerGone)) {
                 next.action();
             }

@@ -65,7 +65,8 @@ void StopsTruth::stopAfterAnUnconfirmedOffSwitchesOff() {
     QFETCH(bool, refused);
     CycleRig rig;
     rig.startWith(QStringLiteral("2"), QStringLiteral("5"));
-    QVERIFY(rig.sim.script("ENBL 0;", refused ? ScriptedReply::refusal() : ScriptedReply::silence()));
+    QVERIFY(
+        rig.sim.script("ENBL 0;", refused ? ScriptedReply::refusal() : ScriptedReply::silence()));
     rig.tickCycle(2);
     QCOMPARE(rig.takeCommands(), (QStringList{"ENBL 1;", "ENBL 0;"}));
     QVERIFY(!rig.xraySwitch().value());
@@ -112,8 +113,10 @@ void StopsTruth::heldBackTickDiesWithTheTest() {
 void StopsTruth::periodBelowOneSecondIsRefused_data() {
     QTest::addColumn<QString>("onTime");
     QTest::addColumn<QString>("period");
-    QTest::newRow("period 0 after on time -1") << "-1" << "0";
-    QTest::newRow("period -2 after on time -5") << "-5" << "-2";
+    QTest::newRow("period 0 after on time -1") << "-1"
+                                               << "0";
+    QTest::newRow("period -2 after on time -5") << "-5"
+                                                << "-2";
 }
 
 // The count would reach such a period only by running through 16 bits: the
@@ -123,8 +126,9 @@ void StopsTruth::periodBelowOneSecondIsRefused() {
     QFETCH(QString, period);
     CycleRig rig;
     rig.startWith(onTime, period);
-    QCOMPARE(rig.prompter.texts().back(),
-             QStringLiteral("The period has to be at least 1 second; the cycle test did not start."));
+    QCOMPARE(
+        rig.prompter.texts().back(),
+        QStringLiteral("The period has to be at least 1 second; the cycle test did not start."));
     QVERIFY(rig.idle());
     QCOMPARE(rig.takeCommands(), QStringList());
 }
@@ -150,8 +154,8 @@ void ServiceTruth::optionsNotReadAreNotSaved() {
     QFETCH(bool, silent);
     ConfigRig rig;
     rig.sim.model().options() = {1, 105, 25, 0, 5, 10, 50, 1, 0};
-    QVERIFY(rig.sim.script("27,", silent ? ScriptedReply::silence()
-                                         : ScriptedReply::text("27,1,105,25,0,5,")));
+    QVERIFY(rig.sim.script(
+        "27,", silent ? ScriptedReply::silence() : ScriptedReply::text("27,1,105,25,0,5,")));
     rig.whileOpen<UserOptionsWindow>([](UserOptionsWindow& window) { window.Command1_Click(); });
     zov::config::openUserOptions(*rig.window);
     QCOMPARE(rig.sim.commands(), QStringList{"27,"});
@@ -169,7 +173,8 @@ void ServiceTruth::turnOnOutsideTheConverterIsRefused_data() {
     QTest::addColumn<QString>("sent");  // empty: refused
     QTest::newRow("below 0") << "-40" << QString();
     QTest::newRow("past full scale") << "200" << QString();
-    QTest::newRow("full scale") << "80" << "FTON 4095;";
+    QTest::newRow("full scale") << "80"
+                                << "FTON 4095;";
 }
 
 // On an 80 kV unit, as the preheat is refused outside 0 to 2 A.
