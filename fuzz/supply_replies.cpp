@@ -60,7 +60,9 @@ void checkMonitors(std::string_view reply, const zov::app::MainState& state) {
                     "no value without its \";\"");
             continue;
         }
-        const double factor = row.scale != nullptr ? state.*row.scale : row.fixedFactor;
+        const bool unscaled = row.scale != nullptr && !state.KvScaleRead;
+        const double factor =
+            row.scale != nullptr ? (unscaled ? 1.0 : state.*row.scale) : row.fixedFactor;
         const auto count = protocol::parseNumber(*cut);
         if (const auto* text = std::get_if<supply::MonitorText>(&outcome)) {
             require(text->raw == *cut, "a text monitor shows the reply's text");
@@ -68,6 +70,12 @@ void checkMonitors(std::string_view reply, const zov::app::MainState& state) {
                     "a number is shown as a reading");
             continue;
         }
+        if (const auto* kept = std::get_if<supply::MonitorUnscaled>(&outcome)) {
+            require(unscaled, "a count is converted once the unit gave its scale");
+            require(kept->raw == *cut, "an unscaled count is the reply's text");
+            continue;
+        }
+        require(!unscaled, "no reading without the unit's scale");
         const auto* reading = std::get_if<supply::MonitorReading>(&outcome);
         require(reading != nullptr, "a cut value is text or a reading");
         requireCut(reply, 2, ';', reading->raw);
@@ -183,6 +191,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     zov::app::MainState state;
     state.KvScaleFactor = scale;
+    // Half the inputs as if the unit had not given its scale on this link.
+    state.KvScaleRead = state.mAScaleRead = (choice & 0x80) != 0;
     checkSetpoints(reply, scale);
     checkMonitors(reply, state);
     checkScaling(reply);

@@ -394,6 +394,12 @@ void CommandExchange::setNetPollEnabled(bool enabled) {
     }
 }
 
+void CommandExchange::keepStatusPollRunning() {
+    if (isEthernet()) {
+        setNetPollEnabled(true);
+    }
+}
+
 void CommandExchange::onTcpData() {
     // A poll already due keeps its time: a flood does not make it come sooner.
     if (netPollEnabled_ && !isWaiting() && !netPollTimer_.isActive()) {

@@ -80,6 +80,10 @@ public:
     // The unsolicited-status poll is armed or not; it wakes on arriving data.
     [[nodiscard]] bool netPollEnabled() const { return netPollEnabled_; }
     void setNetPollEnabled(bool enabled);
+    // For operations that leave the serial receive timer as it is: on
+    // Ethernet the status poll runs again, so the panel keeps hearing the
+    // unit's status messages between exchanges.
+    void keepStatusPollRunning();
 
     // --- keeping exchanges apart ---
     [[nodiscard]] bool isWaiting() const { return waitDepth_ > 0; }

@@ -17,15 +17,6 @@ constexpr int kSoftwareRevisionLength = 11;
 constexpr int kBuildStart = 17;
 
 // Handler for the replies that carry their value up to the ";".
-auto upToSemicolonInto(QLineEdit* field) {
-    return [field](std::string_view reply) {
-        const auto value = protocol::cutUntil(reply, kValueStart, ';');
-        if (value) {
-            showAnswer(field, fromReply(*value));
-        }
-        return value.has_value();
-    };
-}
 
 }  // namespace
 
@@ -56,6 +47,16 @@ IdentityArea::IdentityArea(MainWindow& window)
                                    serialNumber_, &IdentityArea::btn_serialNum_rqst_Click);
     window_.markStartsHidden(serial);
     window_.markStartsHidden(serialNumber_);
+    const std::pair<QLineEdit*, QStringList> readBy[] = {
+        {hardwareRevision_, {QStringLiteral("HWVR;")}},
+        {model_, {QStringLiteral("MODR;")}},
+        {softwareRevision_, {QStringLiteral("FREV;")}},
+        {softwareBuild_, {QStringLiteral("FREV;"), QStringLiteral("SOFT;")}},
+        {serialNumber_, {QStringLiteral("SNUR;")}},
+    };
+    for (const auto& [field, commands] : readBy) {
+        window_.staleMarks().watch(field, StaleMarks::Refresh::OnRequest, commands);
+    }
 }
 
 QPushButton* IdentityArea::addQuery(const char* buttonName, const QString& caption,
@@ -79,6 +80,7 @@ void IdentityArea::query(const QByteArray& command, std::initializer_list<QLineE
     if (reply.isEmpty()) {
         for (QLineEdit* field : fields) {
             showNoReply(field);
+            window_.staleMarks().noReading(field);
         }
         exchange.countCommError();
     } else if (show(textOf(reply))) {
@@ -87,11 +89,26 @@ void IdentityArea::query(const QByteArray& command, std::initializer_list<QLineE
     exchange.resumeBackgroundTimers();
 }
 
+void IdentityArea::answer(QLineEdit* field, const QString& text) {
+    showAnswer(field, text);
+    window_.staleMarks().fresh(field);
+}
+
+IdentityArea::ReplyHandler IdentityArea::upToSemicolonInto(QLineEdit* field) {
+    return [this, field](std::string_view reply) {
+        const auto value = protocol::cutUntil(reply, kValueStart, ';');
+        if (value) {
+            answer(field, fromReply(*value));
+        }
+        return value.has_value();
+    };
+}
+
 void IdentityArea::btn_HWREV_Click() {
     query(QByteArrayLiteral("HWVR;"), {hardwareRevision_}, [this](std::string_view reply) {
         // A short reply shows whatever follows the STX.
-        showAnswer(hardwareRevision_,
-                   fromReply(protocol::cutFixed(reply, kValueStart, kHardwareRevisionLength)));
+        answer(hardwareRevision_,
+               fromReply(protocol::cutFixed(reply, kValueStart, kHardwareRevisionLength)));
         return true;
     });
 }
@@ -123,11 +140,11 @@ void IdentityArea::readAll() {
 
 bool IdentityArea::showRevisionAndBuild(std::string_view reply) {
     // The revision stands even when the build after it cannot be cut.
-    showAnswer(softwareRevision_,
-               fromReply(protocol::cutFixed(reply, kValueStart, kSoftwareRevisionLength)));
+    answer(softwareRevision_,
+           fromReply(protocol::cutFixed(reply, kValueStart, kSoftwareRevisionLength)));
     const auto build = protocol::cutUntil(reply, kBuildStart, ',');
     if (build) {
-        showAnswer(softwareBuild_, fromReply(*build));
+        answer(softwareBuild_, fromReply(*build));
     }
     return build.has_value();
 }

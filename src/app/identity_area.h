@@ -43,6 +43,9 @@ private:
     // reply goes to `show`, and a usable one sets CommStatusFlag.
     void query(const QByteArray& command, std::initializer_list<QLineEdit*> fields,
                const ReplyHandler& show);
+    // Shows what the unit just gave, which clears the field's stale mark.
+    void answer(QLineEdit* field, const QString& text);
+    ReplyHandler upToSemicolonInto(QLineEdit* field);
     bool showRevisionAndBuild(std::string_view reply);
 
     QPushButton* addQuery(const char* buttonName, const QString& caption, QLineEdit* field,

@@ -18,6 +18,10 @@ struct MainState {
     std::int16_t ctr_AutoUpdate = 0;
     double KvScaleFactor = 0.0;       // kV per converter count, read from the unit
     double mAScaleFactor = 0.000341;  // mA per converter count
+    // Whether the unit gave the factor on the link in use; a reading is
+    // converted only with a factor it gave (the start-up ones are no scale).
+    bool KvScaleRead = false;
+    bool mAScaleRead = false;
     std::int16_t NewDAC_A = 0, NewDAC_B = 0, NewDAC_C = 0, NewDAC_D = 0;
     std::int16_t OldDAC_A = 0, OldDAC_B = 0, OldDAC_C = 0, OldDAC_D = 0;
     QString HwRevDefault = QStringLiteral("A01");

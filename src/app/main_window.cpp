@@ -41,7 +41,11 @@ const QByteArray kZeroSetpoints[] = {QByteArrayLiteral("10,0,"), QByteArrayLiter
 }  // namespace
 
 MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), exchange_(state_, this) {
+    : QMainWindow(parent),
+      prompter_(prompter),
+      staleMarks_(state_),
+      exchange_(state_, this),
+      answerWatch_(exchange_, sessionEvents_, staleMarks_) {
     setObjectName(QStringLiteral("frm_SDIMAIN"));
     setWindowTitle(QStringLiteral("ZOV Interface"));
 
@@ -184,6 +188,15 @@ void MainWindow::wireExchange() {
     connect(&exchange_.tcp(), &QTcpSocket::disconnected, this, [this] {
         emit sessionEvents_.supplyEvent(SupplyEvent::LinkLost,
                                         QStringLiteral("TCP connection closed"));
+    });
+    connect(&answerWatch_, &AnswerWatch::warningChanged, this, [this](const QString& warning) {
+        statusBar_->setWarning(warning);
+        if (warning.isEmpty()) {
+            emit sessionEvents_.supplyEvent(SupplyEvent::ReadingsFresh,
+                                            QStringLiteral("the supply answers"));
+        } else {
+            emit sessionEvents_.supplyEvent(SupplyEvent::ReadingsStale, warning);
+        }
     });
     connect(&exchange_, &CommandExchange::tcpError, this, [this](const QString& description) {
         emit sessionEvents_.supplyEvent(SupplyEvent::Error,

@@ -13,10 +13,12 @@
 #include <functional>
 #include <vector>
 
+#include "app/answer_watch.h"
 #include "app/command_exchange.h"
 #include "app/main_state.h"
 #include "app/modal_runner.h"
 #include "app/session_events.h"
+#include "app/stale_marks.h"
 #include "app/widgets/prompter.h"
 #include "app/widgets/status_bar.h"
 
@@ -56,6 +58,8 @@ public:
     ModalRunner& modalRunner() { return modalRunner_; }
     LinkSelection& linkSelection() { return *linkSelection_; }
     SessionEvents& sessionEvents() { return sessionEvents_; }
+    // The age of every field and lamp filled from the unit.
+    StaleMarks& staleMarks() { return staleMarks_; }
 
     // --- layout and menus for the subsystems ---
     void placeArea(MainArea area, QWidget* widget);
@@ -121,7 +125,9 @@ private:
     // Before the exchange: closing the links on the way out still announces
     // the link lost, so the announcements must outlive the exchange.
     SessionEvents sessionEvents_;
+    StaleMarks staleMarks_;
     CommandExchange exchange_;
+    AnswerWatch answerWatch_;
     ModalRunner modalRunner_;
     StatusBar* statusBar_ = nullptr;
     QGridLayout* grid_ = nullptr;

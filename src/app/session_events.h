@@ -22,6 +22,8 @@ enum class SupplyEvent {
     ArcCounted,          // the arc count read back rose (detail: the new count)
     SeasoningStep,       // the seasoning run moved to a step (detail: step, kV, time)
     Error,               // no reply, refused command, unreadable reply (detail: what)
+    ReadingsStale,       // the supply stopped answering or the link went (detail: since when)
+    ReadingsFresh,       // it answers again
 };
 
 class SessionEvents : public QObject {

@@ -55,6 +55,10 @@ QString eventName(app::SupplyEvent kind) {
             return QStringLiteral("arc counted");
         case app::SupplyEvent::SeasoningStep:
             return QStringLiteral("seasoning step");
+        case app::SupplyEvent::ReadingsStale:
+            return QStringLiteral("stale");
+        case app::SupplyEvent::ReadingsFresh:
+            return QStringLiteral("fresh");
         case app::SupplyEvent::Error:
             break;
     }

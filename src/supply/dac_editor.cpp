@@ -5,6 +5,7 @@
 
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 
@@ -44,8 +45,12 @@ std::string programmedDetail(std::string_view command, ProgramAnswer answer) {
     return std::string(command) + " no answer";
 }
 
-std::string confirmationOf(const EditorChannel& row, std::int16_t count) {
-    return protocol::formatPattern(count * row.confirmationFactor, row.confirmationPattern) +
+std::string confirmationOf(const EditorChannel& row, std::int16_t count,
+                           std::optional<double> scale) {
+    if (!scale) {
+        return kNoScaleText;
+    }
+    return protocol::formatPattern(count * *scale, row.confirmationPattern) +
            row.confirmationSuffix;
 }
 

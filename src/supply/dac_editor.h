@@ -1,9 +1,8 @@
 // What the channel editor decides, apart from its widgets: per channel the
 // scaled edit's bounds, the commands that program and revert the setpoint,
 // how the unit acknowledges, and the confirmation shown. The scale of a
-// channel is its setpoint channel's (kSetpointChannels); the confirmation
-// factors of A and B are fixed (60 kV and 0.5 mA over 4095 counts) and do
-// not follow the unit's scale.
+// channel, for the edit and the confirmation alike, is its setpoint
+// channel's (kSetpointChannels).
 #pragma once
 
 #include <array>
@@ -26,7 +25,6 @@ struct EditorChannel {
     const char* programSuffix;
     int acknowledgePosition;
     char acknowledgement;
-    double confirmationFactor;
     const char* confirmationPattern;
     const char* confirmationSuffix;
     const char* revertPrefix;  // the count follows, nothing after it
@@ -35,14 +33,14 @@ struct EditorChannel {
 };
 
 inline constexpr std::array<EditorChannel, 4> kEditorChannels{{
-    {Channel::A, "Now Modifying KV_PROG", 0, 70000, "VREF ", ";", 2, ';', 14.652 / 1000, "#0.##0",
-     " kV", "10,", &app::MainState::NewDAC_A, &app::MainState::OldDAC_A},
-    {Channel::B, "Now Modifying MA_PROG", 0, 8.56, "IREF ", ";", 2, ';', 0.0001221, "0.##0", " mA",
-     "11,", &app::MainState::NewDAC_B, &app::MainState::OldDAC_B},
-    {Channel::C, "Now Modifying FIL_LIMIT", 0, 4.999995, "12,", ",", 5, '$', 0.001221, "0.##0",
-     " A", "12,", &app::MainState::NewDAC_C, &app::MainState::OldDAC_C},
-    {Channel::D, "Now Modifying FIL_PREHEAT", 0, 2.5, "13,", ",", 5, '$', 0.0006105, "0.##0", " A",
-     "13,", &app::MainState::NewDAC_D, &app::MainState::OldDAC_D},
+    {Channel::A, "Now Modifying KV_PROG", 0, 70000, "VREF ", ";", 2, ';', "#0.##0", " kV", "10,",
+     &app::MainState::NewDAC_A, &app::MainState::OldDAC_A},
+    {Channel::B, "Now Modifying MA_PROG", 0, 8.56, "IREF ", ";", 2, ';', "0.##0", " mA", "11,",
+     &app::MainState::NewDAC_B, &app::MainState::OldDAC_B},
+    {Channel::C, "Now Modifying FIL_LIMIT", 0, 4.999995, "12,", ",", 5, '$', "0.##0", " A", "12,",
+     &app::MainState::NewDAC_C, &app::MainState::OldDAC_C},
+    {Channel::D, "Now Modifying FIL_PREHEAT", 0, 2.5, "13,", ",", 5, '$', "0.##0", " A", "13,",
+     &app::MainState::NewDAC_D, &app::MainState::OldDAC_D},
 }};
 
 [[nodiscard]] const EditorChannel& editorChannel(Channel channel);
@@ -62,8 +60,10 @@ enum class ProgramAnswer { Acknowledged, Refused, Failed };
 // "VREF 2048; acknowledged", "12,819, refused", "IREF 100; no answer".
 [[nodiscard]] std::string programmedDetail(std::string_view command, ProgramAnswer answer);
 
-// "60.000 kV" for 4095 counts on channel A.
-[[nodiscard]] std::string confirmationOf(const EditorChannel& row, std::int16_t count);
+// "60.000 kV" for 4095 counts on channel A at 60 kV full scale; without a
+// scale (the unit has not given its own) no number.
+[[nodiscard]] std::string confirmationOf(const EditorChannel& row, std::int16_t count,
+                                         std::optional<double> scale);
 
 // The count a scaled value stands for, rounded half to even and kept within
 // the count edit's range; nothing while the channel's scale is unknown (0),

@@ -10,6 +10,7 @@
 #include "supply/dac_settings_area.h"
 #include "supply/panel_controls.h"
 #include "supply/raw_data_window.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 namespace {
@@ -182,6 +183,7 @@ void DacEditorArea::btn_UPDATE_Click() {
     const std::string command = programCommand(row, count);
     exchange.outputOutputString(QByteArray::fromStdString(command));
     display->setText(QStringLiteral("Not Set"));
+    window_.staleMarks().noReading(display);
     const QByteArray reply = exchange.inputInputString();
     if (!reply.isEmpty()) {
         state.CommStatusFlag = true;
@@ -191,10 +193,15 @@ void DacEditorArea::btn_UPDATE_Click() {
         app::SupplyEvent::SetpointProgrammed,
         QString::fromStdString(programmedDetail(command, answer)));
     switch (answer) {
-        case ProgramAnswer::Acknowledged:
+        case ProgramAnswer::Acknowledged: {
             rawDataWindow(window_).rawDacBox(*channel)->setText(QString::number(count));
-            app::showAnswer(display, QString::fromStdString(confirmationOf(row, count)));
+            const SetpointChannel& setpoint = setpointChannel(*channel);
+            readScaleIfMissing(window_, setpoint.scaleFactor);
+            const auto scale = shownScaleOf(setpoint, state);
+            app::showAnswer(display, QString::fromStdString(confirmationOf(row, count, scale)));
+            window_.staleMarks().fresh(display);
             break;
+        }
         case ProgramAnswer::Refused:
             display->setText(QStringLiteral("Invalid"));
             app::setFieldBackground(display, app::kRefusedColour);
@@ -209,10 +216,11 @@ void DacEditorArea::btn_UPDATE_Click() {
             break;
     }
     window_.extrasWindow().setCommErrors(state.CommErrors);
-    // Only the update cycle goes on; the receive timers stay as they are.
+    // Only the update cycle goes on; the serial receive timer stays as it is.
     if (state.AutoUpdate) {
         exchange.tmr_UPDATE().start();
     }
+    exchange.keepStatusPollRunning();
 }
 
 void DacEditorArea::btn_ACCEPT_Click() {
@@ -242,6 +250,13 @@ void DacEditorArea::btn_CANCEL_Click() {
     exchange.outputOutputString(QByteArray::fromStdString(command));
     emit window_.sessionEvents().supplyEvent(app::SupplyEvent::SetpointProgrammed,
                                              QString::fromStdString(command + " (reverted)"));
+    // The unit answers the revert too; its answer is taken here, so a step of
+    // the update cycle (deferred meanwhile) never reads it as its own. No
+    // display changes for it.
+    (void)exchange.inputInputString();
+    // As before the reply was taken: the serial receive timer stays off.
+    exchange.tmr_RCVTIMER().stop();
+    exchange.keepStatusPollRunning();
 }
 
 }  // namespace zov::supply

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/reply_field.h"
 #include "supply/raw_data_window.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 
@@ -22,6 +23,11 @@ DacSettingsArea::DacSettingsArea(app::MainWindow& window)
                                 QLatin1String(row.displayName), this);
         box->setToolTip(QLatin1String(row.displayToolTip));
         boxes_[static_cast<std::size_t>(channel)] = box;
+        // The update cycle reads the kV and mA setpoints; the filament ones only on request.
+        window_.staleMarks().watch(box,
+                                   row.startsHidden ? app::StaleMarks::Refresh::OnRequest
+                                                    : app::StaleMarks::Refresh::ByCycle,
+                                   {QLatin1String(row.readCommand)});
         const int line = static_cast<int>(channel);
         grid->addWidget(button, line, 0);
         grid->addWidget(box, line, 1);
@@ -36,11 +42,14 @@ void DacSettingsArea::readSetpoint(Channel channel) {
     const SetpointChannel& row = setpointChannel(channel);
     app::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
+    readScaleIfMissing(window_, row.scaleFactor);
     exchange.outputOutputString(QByteArray(row.readCommand));
     const QByteArray reply = exchange.inputInputString();
-    if (const auto reading = readingFrom(row, app::textOf(reply), scaleOf(row, window_.state()))) {
+    if (const auto reading =
+            readingFrom(row, app::textOf(reply), shownScaleOf(row, window_.state()))) {
         app::showAnswer(displayBox(channel), app::fromReply(reading->display));
         rawDataWindow(window_).rawDacBox(channel)->setText(app::fromReply(reading->raw));
+        window_.staleMarks().fresh(displayBox(channel));
         window_.state().CommStatusFlag = true;
     }
     exchange.resumeBackgroundTimers();

@@ -4,6 +4,7 @@
 
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 namespace {
@@ -26,10 +27,13 @@ MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
         return UnreadableMonitor{};
     }
     const auto count = protocol::parseNumber(*raw);
-    const double factor = row.scale != nullptr ? state.*row.scale : row.fixedFactor;
-    const double value = count ? (*count - row.offset) * factor / row.divisor : 0.0;
+    const auto factor = row.scale != nullptr ? unitScale(state, row.scale) : row.fixedFactor;
+    const double value = count ? (*count - row.offset) * factor.value_or(1.0) / row.divisor : 0.0;
     if (!count || !std::isfinite(value)) {
         return MonitorText{std::move(*raw)};
+    }
+    if (!factor) {
+        return MonitorUnscaled{std::move(*raw)};
     }
     const std::string number = protocol::formatPattern(value, row.pattern);
     return MonitorReading{std::move(*raw), number + row.suffix,

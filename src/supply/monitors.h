@@ -59,12 +59,16 @@ struct UnreadableMonitor {};  // no ";" after the value: the reads stop here
 struct MonitorText {          // kept and shown raw; not a number, so the reads stop
     std::string raw;
 };
+struct MonitorUnscaled {  // a count, kept raw; the unit's scale is not known here
+    std::string raw;
+};
 struct MonitorReading {
     std::string raw;
     std::string display;
     double shown;  // the number of `display`, as rounded there
 };
-using MonitorOutcome = std::variant<NoMonitorReply, UnreadableMonitor, MonitorText, MonitorReading>;
+using MonitorOutcome =
+    std::variant<NoMonitorReply, UnreadableMonitor, MonitorText, MonitorUnscaled, MonitorReading>;
 
 [[nodiscard]] MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
                                             const app::MainState& state);

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/reply_field.h"
 #include "supply/raw_data_window.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 namespace {
@@ -22,6 +23,7 @@ struct ApplyOutcome {
 
     void keep(const std::string& raw) const {
         window.state().*row.variable = QString::fromStdString(raw);
+        window.staleMarks().fresh(display);
         rawDataWindow(window).txt_DATA(row.rawIndex)->setText(app::fromReply(raw));
     }
     void announceError(const char* what) const {
@@ -40,6 +42,11 @@ struct ApplyOutcome {
         keep(text.raw);
         announceError("no number in the reply to ");
         return false;
+    }
+    bool operator()(const MonitorUnscaled& count) const {
+        keep(count.raw);
+        display->setText(QLatin1String(kNoScaleText));
+        return true;
     }
     bool operator()(const MonitorReading& reading) const {
         keep(reading.raw);
@@ -86,6 +93,8 @@ QGroupBox* ReadbacksArea::makeFrame(const QString& caption, const char* name,
         box->setToolTip(QLatin1String(row.toolTip));
         form->addRow(QString::fromUtf8(row.caption), box);
         boxes_[static_cast<std::size_t>(monitor)] = box;
+        window_.staleMarks().watch(box, app::StaleMarks::Refresh::ByCycle,
+                                   {QLatin1String(row.command)});
     }
     return frame;
 }
@@ -101,6 +110,9 @@ void ReadbacksArea::readAuxMonitors() {
 void ReadbacksArea::readMonitors(std::initializer_list<Monitor> monitors) {
     app::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
+    for (const Monitor monitor : monitors) {
+        readScaleIfMissing(window_, monitorRow(monitor).scale);
+    }
     for (const Monitor monitor : monitors) {
         const MonitorRow& row = monitorRow(monitor);
         exchange.outputOutputString(QByteArray(row.command));

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "app/main_state.h"
+
 namespace zov::app {
 class MainWindow;
 }
@@ -30,5 +32,23 @@ inline constexpr double kFullScaleCounts = 4095.0;
 // that cannot be cut or converted ends the read; an unusable full scale keeps
 // its factor and the read goes on; a silent unit only skips its own step.
 void getScaling(app::MainWindow& window);
+
+// What a reading that needs the unit's scale shows while the unit has not
+// given it on this link: no number converted with a factor it never gave.
+inline constexpr const char* kNoScaleText = "no scale";
+
+// `factor` (KvScaleFactor or mAScaleFactor) as the unit gave it on the link
+// in use; nothing before it has.
+[[nodiscard]] std::optional<double> unitScale(const app::MainState& state,
+                                              double app::MainState::*factor);
+
+// Inside a running exchange bracket, before a reading that `factor` converts:
+// reads it ("SLVR ;" or "SLIR ;") when the unit has not given it on this
+// link yet. Nothing is sent for a fixed scale (null) or a factor already read.
+void readScaleIfMissing(app::MainWindow& window, double app::MainState::*factor);
+
+// A link was chosen, lost or closed: the unit behind it may be another, so
+// no factor counts as read any more.
+void forgetUnitScales(app::MainState& state);
 
 }  // namespace zov::supply

@@ -4,6 +4,7 @@
 
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
+#include "supply/scaling.h"
 
 namespace zov::supply {
 
@@ -15,8 +16,15 @@ double scaleOf(const SetpointChannel& row, const app::MainState& state) {
     return row.scaleFactor != nullptr ? state.*row.scaleFactor : row.fixedScale;
 }
 
+std::optional<double> shownScaleOf(const SetpointChannel& row, const app::MainState& state) {
+    if (row.scaleFactor == nullptr) {
+        return row.fixedScale;
+    }
+    return unitScale(state, row.scaleFactor);
+}
+
 std::optional<SetpointReading> readingFrom(const SetpointChannel& row, std::string_view reply,
-                                           double scale) {
+                                           std::optional<double> scale) {
     if (!protocol::echoesCommand(reply, row.readCommand)) {
         return std::nullopt;
     }
@@ -26,11 +34,14 @@ std::optional<SetpointReading> readingFrom(const SetpointChannel& row, std::stri
     }
     const auto count = protocol::parseNumber(*raw);
     // A value too long for a double reads as infinite; it is no count.
-    if (!count || !std::isfinite(*count * scale)) {
+    if (!count || !std::isfinite(*count * scale.value_or(1.0))) {
         return std::nullopt;
     }
+    if (!scale) {
+        return SetpointReading{std::move(*raw), kNoScaleText};
+    }
     return SetpointReading{std::move(*raw),
-                           protocol::formatPattern(*count * scale, row.pattern) + row.suffix};
+                           protocol::formatPattern(*count * *scale, row.pattern) + row.suffix};
 }
 
 }  // namespace zov::supply

@@ -55,6 +55,10 @@ inline constexpr std::array<SetpointChannel, 4> kSetpointChannels{{
 [[nodiscard]] const SetpointChannel& setpointChannel(Channel channel);
 
 [[nodiscard]] double scaleOf(const SetpointChannel& row, const app::MainState& state);
+// The scale a shown reading is converted with: the fixed one, or the unit's
+// as it gave it on this link; nothing while it has not.
+[[nodiscard]] std::optional<double> shownScaleOf(const SetpointChannel& row,
+                                                 const app::MainState& state);
 
 // What one setpoint reply shows: the count as the unit sent it, and the
 // scaled value with the channel's pattern and suffix.
@@ -65,8 +69,10 @@ struct SetpointReading {
 
 // Nothing when the reply is another command's (a numbered reply echoing
 // another number), holds no delimiter after the value's start, or the value
-// is empty, not a number, or too large to show.
+// is empty, not a number, or too large to show. Without a scale the count
+// is kept and the display says there is no scale.
 [[nodiscard]] std::optional<SetpointReading> readingFrom(const SetpointChannel& row,
-                                                         std::string_view reply, double scale);
+                                                         std::string_view reply,
+                                                         std::optional<double> scale);
 
 }  // namespace zov::supply

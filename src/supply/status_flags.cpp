@@ -62,6 +62,10 @@ ArcCounter afterArcRead(ArcCounter counter, std::optional<bool> arcFault, bool x
     return counter;
 }
 
+bool isFaultReadRefused(std::string_view reply) {
+    return protocol::charAt(reply, 2) == '1' && protocol::charAt(reply, 3) == ';';
+}
+
 EnableAnswer enableAnswerFrom(std::string_view reply) {
     const auto answer = protocol::charAt(reply, 2);
     if (!answer) {

@@ -13,6 +13,9 @@
 
 namespace zov::supply {
 
+// A fault read the unit refused ("1;"): its "1" is no flag, so it is no reading.
+[[nodiscard]] bool isFaultReadRefused(std::string_view reply);
+
 // The character at `position` as a flag: "1" true, "0" false, else nothing.
 [[nodiscard]] std::optional<bool> flagAt(std::string_view reply, int position);
 

@@ -10,6 +10,7 @@
 #include "supply/local_remote_area.h"
 #include "supply/raw_data_window.h"
 #include "supply/readbacks_area.h"
+#include "supply/scaling.h"
 #include "supply/system_status_area.h"
 #include "supply/update_cycle.h"
 #include "supply/xray_enable_area.h"
@@ -49,6 +50,14 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
                      [&window] { showRawDataWindow(window); });
     QObject::connect(&window.exchange(), &app::CommandExchange::unsolicitedMessage, systemStatus,
                      &SystemStatusArea::decodeUnsolicited);
+    // Behind another link, or the same one after a loss, may stand another unit.
+    QObject::connect(
+        &window.sessionEvents(), &app::SessionEvents::supplyEvent, &window,
+        [&window](app::SupplyEvent kind) {
+            if (kind == app::SupplyEvent::LinkChosen || kind == app::SupplyEvent::LinkLost) {
+                forgetUnitScales(window.state());
+            }
+        });
 
     const QPointer<SystemStatusArea> status(systemStatus);
     window.hooks().requestStatus = [status] {

@@ -37,6 +37,19 @@ SystemStatusArea::SystemStatusArea(app::MainWindow& window)
     aol_ = addIndicator("led_aol", "lbl_aol", QStringLiteral("Aol Off"),
                         QStringLiteral("Aol option on"), true);
 
+    using Refresh = app::StaleMarks::Refresh;
+    const QStringList combined{QStringLiteral("22,")};
+    watch(xray_, Refresh::ByCycle,
+          {QStringLiteral("STAT;"), QStringLiteral("22,"), QStringLiteral("ENBL 1;"),
+           QStringLiteral("ENBL 0;")});
+    for (const Indicator& fault : faults_) {
+        watch(fault, Refresh::ByCycle, {QStringLiteral("FLT;")});
+    }
+    watch(interlock_, Refresh::ByCycle, {QStringLiteral("FLT;"), QStringLiteral("22,")});
+    for (const Indicator* shown : {&supplyFault_, &watchdog_, &currentMode_, &rov_, &aol_}) {
+        watch(*shown, Refresh::OnRequest, combined);
+    }
+
     // Lit means trouble for these three; for the fault flags it means OK.
     for (const Indicator* alarm : {&xray_, &interlock_, &supplyFault_}) {
         alarm->led->setOnColor(kAlarmText);
@@ -72,6 +85,17 @@ Indicator SystemStatusArea::addIndicator(const char* led, const char* label, con
     return indicator;
 }
 
+void SystemStatusArea::watch(const Indicator& indicator, app::StaleMarks::Refresh refresh,
+                             const QStringList& commands) {
+    window_.staleMarks().watch(indicator.led, refresh, commands);
+    window_.staleMarks().watch(indicator.label, refresh, commands);
+}
+
+void SystemStatusArea::fresh(const Indicator& indicator) {
+    window_.staleMarks().fresh(indicator.led);
+    window_.staleMarks().fresh(indicator.label);
+}
+
 void SystemStatusArea::btn_REQSTAT_Click() {
     app::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
@@ -91,12 +115,16 @@ void SystemStatusArea::btn_REQSTAT_Click() {
 }
 
 void SystemStatusArea::showFaults(std::string_view reply) {
+    if (isFaultReadRefused(reply)) {
+        return;
+    }
     for (std::size_t i = 0; i < kFaultFlags.size(); ++i) {
         const FaultFlag& flag = kFaultFlags[i];
         const auto fault = flagAt(reply, flag.position);
         if (fault) {
             const QString caption = QLatin1String(*fault ? flag.faultCaption : flag.okCaption);
             faults_[i].show(!*fault, caption);
+            fresh(faults_[i]);
             announce(app::SupplyEvent::FaultChanged, reported_.faults[i], *fault, caption);
         }
         if (i == kArcFlag && followers_.arc != nullptr) {
@@ -142,12 +170,15 @@ void SystemStatusArea::showCombined(const CombinedStatus& status) {
     }
     if (status.currentMode) {
         currentMode_.led->setValue(*status.currentMode);
+        fresh(currentMode_);
     }
     if (status.rov) {
         rov_.show(*status.rov, *status.rov ? QStringLiteral("Rov On") : QStringLiteral("Rov Off"));
+        fresh(rov_);
     }
     if (status.aol) {
         aol_.show(*status.aol, *status.aol ? QStringLiteral("Aol On") : QStringLiteral("Aol Off"));
+        fresh(aol_);
     }
     if (status.watchdogOn) {
         showWatchdog(*status.watchdogOn);
@@ -157,6 +188,7 @@ void SystemStatusArea::showCombined(const CombinedStatus& status) {
 void SystemStatusArea::showXray(bool on) {
     xray_.show(on, on ? QStringLiteral("X-RAY ON") : QStringLiteral("X-RAY OFF"),
                on ? kAlarmText : kNormalText);
+    fresh(xray_);
 }
 
 // The switch is the record of what was requested; a report from the unit
@@ -185,6 +217,7 @@ void SystemStatusArea::showInterlock(bool open) {
     interlock_.show(open,
                     open ? QStringLiteral("Interlock Open") : QStringLiteral("Interlock Closed"),
                     open ? kAlarmText : kNormalText);
+    fresh(interlock_);
     announce(app::SupplyEvent::InterlockChanged, reported_.interlockOpen, open,
              open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"));
     if (open) {
@@ -195,11 +228,13 @@ void SystemStatusArea::showInterlock(bool open) {
 void SystemStatusArea::showSupplyFault(bool fault) {
     const QString caption = fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT");
     supplyFault_.show(fault, caption, fault ? kAlarmText : kNormalText);
+    fresh(supplyFault_);
     announce(app::SupplyEvent::FaultChanged, reported_.supplyFault, fault, caption);
 }
 
 void SystemStatusArea::showWatchdog(bool on) {
     watchdog_.show(on, on ? QStringLiteral("WDT On") : QStringLiteral("WDT Off"));
+    fresh(watchdog_);
     window_.state().wdtEnabled = on;
     if (QAction* item = window_.menuItem(QStringLiteral("enableWdt"))) {
         item->setText(on ? kDisableWatchdog : kEnableWatchdog);

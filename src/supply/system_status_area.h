@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/session_events.h"
+#include "app/stale_marks.h"
 
 #include "supply/panel_controls.h"
 #include "supply/status_flags.h"
@@ -60,6 +61,10 @@ public:
     QPushButton* Command2() const { return combined_; }
 
 private:
+    // A lamp and its caption age together.
+    void watch(const Indicator& indicator, app::StaleMarks::Refresh refresh,
+               const QStringList& commands);
+    void fresh(const Indicator& indicator);
     Indicator addIndicator(const char* led, const char* label, const QString& caption,
                            const QString& accessibleName, bool startsHidden = false);
     void showFaults(std::string_view reply);

@@ -13,7 +13,8 @@ namespace zov::test {
 struct ConfigRig : SupplyRig {
     ConfigRig() {
         config::installConfiguration(*window, identity, areas);
-        choose(false);
+        // The scale as at start, unread: the entries that need it say so.
+        choose(false, false);
         dialogsShown.clear();  // the baud-rate dialog of COMM1
     }
 

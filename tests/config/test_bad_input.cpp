@@ -61,8 +61,9 @@ const QStringList& badInputs() {
 // The console with every window that takes typed input.
 struct SweepRig : ConfigRig {
     SweepRig() : tools(zov::season::installSeasoning(*window, areas)) {
-        state().KvScaleFactor = 60.0 / 4095;
-        state().mAScaleFactor = 0.5 / 4095;
+        // The unit gives its scale (60 kV, 0.5 mA), as the update cycle reads it.
+        zov::supply::getScaling(*window);
+        sim.clearCommands();
     }
     zov::season::SeasonTools tools;
 };

@@ -182,12 +182,17 @@ void SessionRecordTest::scriptedSessionLineByLine() {
         "fault changed,,,Over Current Error",
         "link chosen,,,Ethernet 127.0.0.1:" + QString::number(rig.sim.tcpPort()),
         "error,,,TCP error: The remote host closed the connection",
+        "stale,,,Link lost at *",  // the time of day follows
         "link lost,,,TCP connection closed",
         "recording stopped,,,",
     };
     const QStringList lines = rig.recorded();
     for (int i = 0; i < std::min(lines.size(), expected.size()); ++i) {
-        QCOMPARE(lines[i], expected[i]);
+        if (expected[i].endsWith(u'*')) {
+            QVERIFY2(lines[i].startsWith(expected[i].chopped(1)), qPrintable(lines[i]));
+        } else {
+            QCOMPARE(lines[i], expected[i]);
+        }
     }
     QCOMPARE(lines.size(), expected.size());
     // Every line carries its own time, one millisecond apart here.

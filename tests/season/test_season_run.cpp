@@ -340,7 +340,7 @@ void SeasonRunTest::stopSendsNothingAndTheNextRunStartsAfresh() {
 
 void SeasonRunTest::startRefusesWhatItCannotRun() {
     SeasonRig rig;
-    rig.choose(false);
+    rig.choose(false, false);
     // The scale is not read yet.
     season::SeasoningWindow& profile = rig.openProfile();
     rig.start();

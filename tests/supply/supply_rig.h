@@ -7,6 +7,7 @@
 #include "app/identity_area.h"
 #include "app/reply_field.h"
 #include "console_rig.h"
+#include "supply/scaling.h"
 #include "supply/supply_areas.h"
 #include "supply/update_cycle.h"
 
@@ -19,9 +20,9 @@ struct SupplyRig : ConsoleRig {
           areas(supply::installSupplyAreas(*window, identity)) {}
 
     // Opens the pseudo-terminal (COMM1) or the TCP link, goes back to manual
-    // update (a link choice starts the automatic one) and forgets what was
-    // sent so far.
-    void choose(bool tcp) {
+    // update (a link choice starts the automatic one), has the unit give its
+    // scale on it unless told not to, and forgets what was sent so far.
+    void choose(bool tcp, bool unitGivesScale = true) {
         if (tcp) {
             window->linkSelection().mnu_ethernet_Click();
             QCOMPARE(state().portType, QStringLiteral("ethernet"));
@@ -29,6 +30,12 @@ struct SupplyRig : ConsoleRig {
             window->linkSelection().mnu_comm1_Click();
         }
         goManual();
+        if (unitGivesScale) {
+            supply::getScaling(*window);
+        } else {
+            supply::forgetUnitScales(state());
+        }
+        sim.clearCommands();
     }
     void goManual() {
         areas.updateCycle->mnu_MANUAL_Click();

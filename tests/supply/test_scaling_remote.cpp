@@ -103,7 +103,7 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     QFETCH(bool, kvRead);
     QFETCH(bool, maRead);
     SupplyRig rig;
-    rig.choose(false);
+    rig.choose(false, false);
     auto& faults = rig.sim.faults();
     if (fault == QLatin1String("refused")) {
         faults.refuseAll = true;
@@ -129,12 +129,14 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     QCOMPARE(rig.state().CommErrors, 0);
     QVERIFY(rig.receiveTimersRunning());
 
-    // Later readbacks go on with the factor kept.
+    // A later readback converts only with a scale the unit gave: it asks
+    // again, and a unit whose full scale is no usable one gives no number.
     faults = {};
     QVERIFY(rig.sim.model().setSetpoint(zov::sim::Channel::Voltage, 4095));
     rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    const bool unusable = fault == QLatin1String("zero") || fault == QLatin1String("negative");
     QCOMPARE(rig.field("txt_DACA")->text(),
-             kvRead ? QStringLiteral("60.000 kV") : QStringLiteral("30.000 kV"));
+             unusable ? QStringLiteral("no scale") : QStringLiteral("60.000 kV"));
 }
 
 void ScalingRemoteTest::localRemoteFollowsAcknowledge_data() {

@@ -27,10 +27,14 @@ struct EventsRig : zov::test::SupplyRig {
                          [this](const QString& variable, double value) {
                              readings.append({variable, value});
                          });
-        QObject::connect(&events, &zov::app::SessionEvents::supplyEvent,
-                         [this](SupplyEvent kind, const QString& detail) {
-                             this->events.append({kind, detail});
-                         });
+        QObject::connect(
+            &events, &zov::app::SessionEvents::supplyEvent,
+            [this](SupplyEvent kind, const QString& detail) {
+                // The panel's age is told apart; these cases are about readings.
+                if (kind != SupplyEvent::ReadingsStale && kind != SupplyEvent::ReadingsFresh) {
+                    this->events.append({kind, detail});
+                }
+            });
     }
     void pinMonitors() {
         auto& model = sim.model();

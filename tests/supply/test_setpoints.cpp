@@ -33,7 +33,6 @@ private slots:
     void areaAsDesigned();
     void readbacksOfAllChannels_data();
     void readbacksOfAllChannels();
-    void kvBeforeScalingReadShowsZero();
     void repliesThatAreNoReading();
     void failedReadLeavesBoxesAndTimers_data();
     void failedReadLeavesBoxesAndTimers();
@@ -91,21 +90,6 @@ void SetpointTest::readbacksOfAllChannels() {
     QCOMPARE(rawBox(rig, supply::Channel::C)->text(), QStringLiteral("4095"));
     QCOMPARE(rawBox(rig, supply::Channel::D)->text(), QStringLiteral("819"));
     QCOMPARE(rig.state().CommErrors, 0);
-}
-
-void SetpointTest::kvBeforeScalingReadShowsZero() {
-    SupplyRig rig;
-    rig.choose(false);
-    QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 4095));
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
-    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("0.000 kV"));
-    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("4095"));
-
-    QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 0));
-    rig.state().KvScaleFactor = 60.0 / 4095;
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
-    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("0.000 kV"));
-    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("0"));
 }
 
 void SetpointTest::repliesThatAreNoReading() {

@@ -119,8 +119,7 @@ void UpdateCycleTest::programAndRevertEveryChannel() {
         const char* command;
         const char* confirmation;
     };
-    // The confirmations of A and B use fixed factors, whatever the unit's scale.
-    rig.state().KvScaleFactor = 30.0 / 4095;
+    // The confirmations use the unit's scale (60 kV, 0.5 mA) for A and B.
     for (const Case& c : {Case{Channel::A, 4095, "VREF 4095;", "60.000 kV"},
                           Case{Channel::B, 2048, "IREF 2048;", "0.250 mA"},
                           Case{Channel::C, 819, "12,819,", "1.000 A"},
@@ -137,7 +136,7 @@ void UpdateCycleTest::programAndRevertEveryChannel() {
     QCOMPARE(rig.sim.model().setpoint(zov::sim::Channel::Voltage), 4095);
     QCOMPARE(rig.sim.model().setpoint(zov::sim::Channel::FilamentPreheat), 1638);
 
-    // Revert sends the accepted count, never the edited one, and reads nothing.
+    // Revert sends the accepted count, never the edited one, and changes no display.
     rig.edit(Channel::C, 100);
     QCOMPARE(rig.state().NewDAC_C, std::int16_t(100));
     rig.sim.clearCommands();
@@ -207,15 +206,10 @@ void UpdateCycleTest::monitorConversions() {
     model.pinMonitor(zov::sim::Monitor::AuxSupply, 6382);
     model.pinMonitor(zov::sim::Monitor::Temperature, 341);
 
-    // The scale is not read yet: the voltage shows 0.
     auto* update = rig.readbacks().btn_UPDATEDATA();
     update->click();
     QCOMPARE(rig.sim.commands(), (QStringList{"VMON;", "IMON;", "FMON;", "LVPS;", "TEMP;"}));
-    QCOMPARE(rig.monitor(Monitor::Voltage), QStringLiteral("0.000 kV"));
     QCOMPARE(update->text(), QStringLiteral("UPDATE"));
-    rig.state().KvScaleFactor = 60.0 / 4095;
-    rig.state().mAScaleFactor = 0.5 / 4095;
-    update->click();
     QCOMPARE(rig.monitor(Monitor::Voltage), QStringLiteral("60.000 kV"));
     QCOMPARE(rig.monitor(Monitor::Current), QStringLiteral("0.250 mA"));
     QCOMPARE(rig.monitor(Monitor::Filament), QStringLiteral("6.000 A"));

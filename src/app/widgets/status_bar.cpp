@@ -88,13 +88,8 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent) {
         panels_[size_t(i)].label = label;
         showText(panels_[size_t(i)], QString::fromLatin1(start.text));
     }
-    indicator_ = new QLabel(this);
-    indicator_->setObjectName(QStringLiteral("StatusBar1_indicator"));
-    indicator_->setTextFormat(Qt::PlainText);
-    indicator_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
-    indicator_->setAccessibleDescription(indicator_->objectName());
-    indicator_->hide();
-    insertPermanentWidget(0, indicator_);
+    indicator_ = makeAlarmLabel(QStringLiteral("StatusBar1_indicator"));
+    warning_ = makeAlarmLabel(QStringLiteral("StatusBar1_warning"));
     clockTimer_.setSingleShot(true);
     clockTimer_.setTimerType(Qt::CoarseTimer);
     connect(&clockTimer_, &QTimer::timeout, this, &StatusBar::showClock);
@@ -129,6 +124,27 @@ void StatusBar::setIndicator(const QString& text, const QString& toolTip) {
     indicator_->setAccessibleName(shown);
     indicator_->setToolTip(toolTip);
     indicator_->setVisible(!shown.isEmpty());
+}
+
+QLabel* StatusBar::makeAlarmLabel(const QString& name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    label->setAccessibleDescription(name);
+    label->hide();
+    insertPermanentWidget(0, label);
+    return label;
+}
+
+void StatusBar::setWarning(const QString& text) {
+    warning_->setText(text);
+    warning_->setAccessibleName(text);
+    warning_->setVisible(!text.isEmpty());
+}
+
+QString StatusBar::warningText() const {
+    return warning_->text();
 }
 
 QString StatusBar::indicatorText() const {

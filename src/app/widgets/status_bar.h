@@ -45,6 +45,12 @@ public:
     // Characters of an indicator text shown at most.
     static constexpr int kIndicatorLimit = 48;
 
+    // A warning in the same colour, left of the indicator, for a supply that
+    // stopped answering ("No answer from the supply since 10:02:07"); hidden
+    // while empty. Named for assistive tools by what it shows.
+    void setWarning(const QString& text);
+    QString warningText() const;
+
 private:
     class PanelLabel;
     struct Panel {
@@ -53,10 +59,12 @@ private:
     };
 
     void showClock();
+    QLabel* makeAlarmLabel(const QString& name);
     void showText(Panel& panel, const QString& text);
 
     std::array<Panel, kPanelCount> panels_;
     QLabel* indicator_ = nullptr;
+    QLabel* warning_ = nullptr;
     QTimer clockTimer_;
 };
 
