@@ -1,4 +1,5 @@
-// What the console benchmarks share: boxes answered at once, our own dialogs
+// What the console benchmarks share: boxes answered at once (input boxes with
+// the entries queued for them, else empty), our own dialogs
 // answered with OK, and the CPU time of the calling thread.
 #pragma once
 
@@ -6,6 +7,7 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <deque>
 
 #include "app/main_window.h"
 #include "app/widgets/prompter.h"
@@ -17,8 +19,17 @@ public:
     void message(const QString&, const QString&, Icon) override {}
     bool confirm(const QString&, const QString&) override { return true; }
     std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return QString();
+        if (entries_.empty()) {
+            return QString();
+        }
+        QString entry = entries_.front();
+        entries_.pop_front();
+        return entry;
     }
+    void answerInput(const QString& entry) { entries_.push_back(entry); }
+
+private:
+    std::deque<QString> entries_;
 };
 
 // Dialogs of the window (host, baud rate) are answered with their OK button.

@@ -15,6 +15,7 @@
 #include "app/identity_area.h"
 #include "app/link_selection.h"
 #include "app/main_window.h"
+#include "app/stale_marks.h"
 #include "bench_console.h"
 #include "raw_floor.h"
 #include "supply/monitors.h"
@@ -35,6 +36,10 @@ constexpr auto kPastTheLimit = 1300ms;
 constexpr int kLinkDownMs = 2000;
 constexpr int kSettleAtEndMs = 40000;  // an outage in progress at the end recovers first
 constexpr int kMismatchesShown = 5;
+// How long a reading may lag the unit unmarked: the update cycle's age limit
+// for a stale mark, the period of its age check, and a cycle's step.
+constexpr std::chrono::milliseconds kReach{app::StaleMarks::kCycleStaleMs +
+                                           app::StaleMarks::kAgeCheckMs + 100};
 
 long residentKbFromStatm() {
     QFile statm(QStringLiteral("/proc/self/statm"));
@@ -65,8 +70,9 @@ void pinTheUnit(sim::Simulator& sim) {
 
 class SoakRun : public QObject {
 public:
-    SoakRun(SimulatorThread& supply, app::MainWindow& window, SoakLink link)
-        : supply_(supply), window_(window), link_(link) {}
+    SoakRun(SimulatorThread& supply, app::MainWindow& window, SoakLink link,
+            ScriptedOperator* person, UnitHistory& history)
+        : supply_(supply), window_(window), link_(link), operator_(person), history_(history) {}
 
     SoakFigures run(int seconds);
 
@@ -78,21 +84,31 @@ private:
     void cutTheLink();
     void restoreTheLink();
     [[nodiscard]] bool linkUp();
+    [[nodiscard]] bool onEthernet() const;
     void snapshotReadings();
     void checkReadings();
+    void checkDisplays(const char* after);
+    void checkRequest(const QByteArray& frame);
+    void afterAction(Action action, bool stoppedCycleTest);
     void finish();
 
     SimulatorThread& supply_;
     app::MainWindow& window_;
     SoakLink link_;
+    ScriptedOperator* operator_;  // none: the supply's faults alone
+    UnitHistory& history_;
     SoakFigures figures_;
     QEventLoop loop_;
+    QElapsedTimer clock_;
+    qint64 memoryWarmMs_ = 0;
+    bool memoryWarm_ = false;
     std::map<QString, QString> ownReading_;  // box name -> the text it must show
     int nextFault_ = 0;
     SoakFault lastFault_ = SoakFault::LostStatusReply;
     bool statusFaultPending_ = false;  // the next "STAT;" gets no reply in time
     bool cutAtNextStatus_ = false;
     bool outage_ = false;
+    bool ethernetCut_ = false;  // which link the outage took
     bool supplyServing_ = true;
     bool stopping_ = false;
     bool finished_ = false;
@@ -105,8 +121,9 @@ SoakFigures SoakRun::run(int seconds) {
     connect(&exchange, &app::CommandExchange::received, this,
             [this](const QByteArray&) { ++figures_.replies; });
 
-    QElapsedTimer clock;
+    QElapsedTimer& clock = clock_;
     clock.start();
+    memoryWarmMs_ = seconds * 1000 / 2;
     QTimer heartbeat;
     heartbeat.setTimerType(Qt::PreciseTimer);
     qint64 lastBeat = clock.nsecsElapsed();
@@ -119,7 +136,12 @@ SoakFigures SoakRun::run(int seconds) {
     });
     heartbeat.start(kHeartbeatMs);
 
-    QTimer::singleShot(seconds * 1000, this, [this] { stopping_ = true; });
+    QTimer::singleShot(seconds * 1000, this, [this] {
+        stopping_ = true;
+        if (operator_ != nullptr) {
+            operator_->stop();
+        }
+    });
     QTimer::singleShot(seconds * 1000 + kSettleAtEndMs, this, [this] {
         if (!finished_) {
             figures_.setupError = QStringLiteral("an outage did not end");
@@ -132,6 +154,13 @@ SoakFigures SoakRun::run(int seconds) {
     } else {
         links.mnu_ethernet_Click();
     }
+    if (operator_ != nullptr) {
+        figures_.withOperator = true;
+        operator_->start([this](Action action, bool stoppedCycleTest) {
+            ++figures_.actions[static_cast<std::size_t>(action)];
+            afterAction(action, stoppedCycleTest);
+        });
+    }
     loop_.exec();
     figures_.seconds = double(clock.elapsed()) / 1000;
     figures_.commErrors = window_.state().CommErrors;
@@ -141,6 +170,9 @@ SoakFigures SoakRun::run(int seconds) {
 
 void SoakRun::onTransmitted(const QByteArray& frame) {
     ++figures_.exchanges;
+    if (operator_ != nullptr) {
+        checkRequest(frame);
+    }
     if (frame.contains("STAT;")) {
         onStatusRead();
     } else if (frame.contains("WDTT;")) {
@@ -176,7 +208,16 @@ void SoakRun::onCycleEnd() {
         figures_.residentStartKb = residentKbFromStatm();
         return;
     }
+    // The operator's first uses of windows and boxes come during the first
+    // half: the memory bound holds from the middle of the run on.
+    if (operator_ != nullptr && !memoryWarm_ && clock_.elapsed() >= memoryWarmMs_) {
+        memoryWarm_ = true;
+        figures_.residentStartKb = residentKbFromStatm();
+    }
     checkReadings();
+    if (operator_ != nullptr) {
+        checkDisplays("an update cycle");
+    }
     if (outage_ || cutAtNextStatus_ || statusFaultPending_) {
         return;
     }
@@ -230,7 +271,8 @@ void SoakRun::inject(SoakFault fault) {
 // The status read is on its way out: the link goes before it is written.
 void SoakRun::cutTheLink() {
     outage_ = true;
-    if (link_ == SoakLink::Pty) {
+    ethernetCut_ = onEthernet();
+    if (!ethernetCut_) {
         supply_.configure([](sim::Simulator& sim) { sim.closePty(); });
         supplyServing_ = false;
     } else {
@@ -240,19 +282,28 @@ void SoakRun::cutTheLink() {
 }
 
 // The adapter is plugged in again (the console's watchdog reopens the port),
-// or the operator chooses Ethernet again once the peer is back.
+// or the operator chooses Ethernet again once the peer is back (unless the
+// scripted operator has chosen COMM1 meanwhile).
 void SoakRun::restoreTheLink() {
-    if (link_ == SoakLink::Pty) {
+    if (!ethernetCut_) {
         const QString path = supply_.ptyLink();
         supply_.configure([&](sim::Simulator& sim) { supplyServing_ = sim.startPty(path); });
         return;
     }
-    window_.exchange().whenIdle(this, [this] { window_.linkSelection().mnu_ethernet_Click(); });
+    window_.exchange().whenIdle(this, [this] {
+        if (onEthernet()) {
+            window_.linkSelection().mnu_ethernet_Click();
+        }
+    });
+}
+
+bool SoakRun::onEthernet() const {
+    return window_.state().portType == QLatin1String("ethernet");
 }
 
 bool SoakRun::linkUp() {
     app::CommandExchange& exchange = window_.exchange();
-    if (link_ == SoakLink::Pty) {
+    if (!onEthernet()) {
         return supplyServing_ && exchange.serial().isOpen();
     }
     return exchange.tcp().state() == QAbstractSocket::ConnectedState;
@@ -272,8 +323,11 @@ void SoakRun::snapshotReadings() {
     for (const supply::MonitorRow& row : supply::kMonitors) {
         keep(row.displayBox);
     }
+    // The operator's setpoints are checked against the unit's history instead.
     for (const supply::Channel channel : {supply::Channel::A, supply::Channel::B}) {
-        keep(supply::setpointChannel(channel).displayBox);
+        if (operator_ == nullptr) {
+            keep(supply::setpointChannel(channel).displayBox);
+        }
     }
     if (distinct.size() != static_cast<qsizetype>(ownReading_.size())) {
         figures_.setupError = QStringLiteral("two boxes show the same reading");
@@ -292,6 +346,45 @@ void SoakRun::checkReadings() {
                              qPrintable(own));
             }
         }
+    }
+}
+
+void SoakRun::checkDisplays(const char* after) {
+    const SteadyTime now = std::chrono::steady_clock::now();
+    supply_.configure([this](sim::Simulator& sim) { history_.record(sim.model()); });
+    const auto states = history_.since(operator_->unrefreshedSince(now, kReach));
+    if (const auto wrong = wrongDisplay(window_, states, figures_.displaysChecked)) {
+        if (++figures_.wrongDisplays <= kMismatchesShown) {
+            const UnitState& unit = states.back();
+            std::fprintf(stderr,
+                         "  wrong display after %s: %s shows \"%s\"; the unit holds output %s, "
+                         "interlock %s, setpoints %d/%d, HV monitor %d (%zu states)\n",
+                         after, qPrintable(wrong->widget), qPrintable(wrong->shown),
+                         unit.outputOn ? "on" : "off", unit.interlockOpen ? "open" : "closed",
+                         unit.voltageSetpoint, unit.currentSetpoint, unit.voltageMonitor,
+                         states.size());
+        }
+    }
+}
+
+void SoakRun::checkRequest(const QByteArray& frame) {
+    if (operator_->mayRequest(requestOf(frame))) {
+        return;
+    }
+    if (++figures_.unaskedCommands <= kMismatchesShown) {
+        std::fprintf(stderr, "  unasked command \"%s\"\n", commandOf(frame).constData());
+    }
+}
+
+void SoakRun::afterAction(Action action, bool stoppedCycleTest) {
+    checkDisplays(actionName(action));
+    if (!stoppedCycleTest || outage_ || !linkUp()) {
+        return;  // an output the link could not reach is not the console's to switch off
+    }
+    bool on = false;
+    supply_.configure([&on](sim::Simulator& sim) { on = sim.model().outputOn(); });
+    if (on && ++figures_.outputsLeftOn <= kMismatchesShown) {
+        std::fprintf(stderr, "  output left on after a cycle test stop\n");
     }
 }
 
@@ -316,29 +409,58 @@ long long SoakFigures::faultsInjected() const {
     return sum;
 }
 
-bool SoakFigures::passed() const {
-    return setupError.isEmpty() && faultsInjected() > 0 && commErrors == expectedErrors &&
-           hangs == 0 && wrongReadings == 0 && readingsChecked > 0 && residentStartKb > 0 &&
-           residentEndKb - residentStartKb < kGrowthLimitKb;
+long long SoakFigures::actionsTaken() const {
+    long long sum = 0;
+    for (const long long n : actions) {
+        sum += n;
+    }
+    return sum;
 }
 
-SoakFigures runSoak(SoakLink link, int seconds) {
+// The operator's own exchanges meet the faults and the outages too, so with
+// an operator the communication errors are shown but not foretold.
+bool SoakFigures::passed() const {
+    // A short run with an operator may first open a window after its middle,
+    // so its memory is only shown.
+    const bool memoryJudged = !withOperator || seconds >= kOperatorMemorySeconds;
+    const bool console = setupError.isEmpty() && faultsInjected() > 0 && hangs == 0 &&
+                         wrongReadings == 0 && readingsChecked > 0 && residentStartKb > 0 &&
+                         (!memoryJudged || residentEndKb - residentStartKb < kGrowthLimitKb);
+    if (!withOperator) {
+        return console && commErrors == expectedErrors;
+    }
+    return console && actionsTaken() > 0 && displaysChecked > 0 && wrongDisplays == 0 &&
+           outputsLeftOn == 0 && unaskedCommands == 0;
+}
+
+SoakFigures runSoak(SoakLink link, int seconds, std::optional<quint32> operatorSeed) {
+    UnitHistory history;  // outlives the supply that records into it
     SimulatorThread supply;
     if (!supply.isRunning()) {
         SoakFigures figures;
         figures.setupError = QStringLiteral("cannot start the simulated supply");
         return figures;
     }
-    supply.configure(pinTheUnit);
+    supply.configure([&history](sim::Simulator& sim) {
+        pinTheUnit(sim);
+        QObject::connect(
+            &sim, &sim::Simulator::handled, &sim,
+            [&history, &sim](const sim::Handling&) { history.record(sim.model()); },
+            Qt::DirectConnection);
+    });
     SilentPrompter prompter;
     app::MainWindow window(prompter);
     answerDialogsWithOk(window);
     app::IdentityArea& identity = app::installIdentityArea(window);
-    (void)supply::installSupplyAreas(window, identity);
+    const supply::SupplyAreas areas = supply::installSupplyAreas(window, identity);
+    std::optional<ScriptedOperator> person;
+    if (operatorSeed) {
+        person.emplace(window, areas, prompter, supply, *operatorSeed);
+    }
     window.show();
     window.linkSelection().useSimulatedSupply(supply.ptyLink(), QStringLiteral("127.0.0.1"),
                                               supply.tcpPort());
-    SoakRun run(supply, window, link);
+    SoakRun run(supply, window, link, person ? &*person : nullptr, history);
     return run.run(seconds);
 }
 
@@ -381,6 +503,18 @@ QString resultLine(const SoakFigures& f) {
         QStringLiteral("wrongReadings=%1").arg(f.wrongReadings),
         QStringLiteral("readingsChecked=%1").arg(f.readingsChecked),
     };
+    if (f.withOperator) {
+        pairs << QStringLiteral("operator=1")
+              << QStringLiteral("wrongDisplays=%1").arg(f.wrongDisplays)
+              << QStringLiteral("displaysChecked=%1").arg(f.displaysChecked)
+              << QStringLiteral("outputsLeftOn=%1").arg(f.outputsLeftOn)
+              << QStringLiteral("unaskedCommands=%1").arg(f.unaskedCommands);
+        for (int i = 0; i < kActionKinds; ++i) {
+            pairs << QStringLiteral("%1=%2")
+                         .arg(QLatin1String(actionName(static_cast<Action>(i))))
+                         .arg(f.actions[static_cast<std::size_t>(i)]);
+        }
+    }
     for (int i = 0; i < kSoakFaultKinds; ++i) {
         pairs << QStringLiteral("%1=%2")
                      .arg(QLatin1String(faultName(static_cast<SoakFault>(i))))
@@ -418,6 +552,14 @@ bool parseResultLine(const QString& line, SoakFigures& f) {
     f.readingsChecked = number("readingsChecked");
     for (int i = 0; i < kSoakFaultKinds; ++i) {
         f.faults[static_cast<std::size_t>(i)] = number(faultName(static_cast<SoakFault>(i)));
+    }
+    f.withOperator = number("operator") != 0;
+    f.wrongDisplays = number("wrongDisplays");
+    f.displaysChecked = number("displaysChecked");
+    f.outputsLeftOn = number("outputsLeftOn");
+    f.unaskedCommands = number("unaskedCommands");
+    for (int i = 0; i < kActionKinds; ++i) {
+        f.actions[static_cast<std::size_t>(i)] = number(actionName(static_cast<Action>(i)));
     }
     f.setupError = QString(values[QStringLiteral("setupError")]).replace('_', ' ');
     return true;

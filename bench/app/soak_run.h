@@ -1,10 +1,14 @@
 // One link of the fault soak: the console in automatic update mode against a
 // simulated supply on a thread of its own, with one fault staged per update
 // cycle, while the run counts what the console should and should not do.
+// With an operator, a scripted one acts on the panel meanwhile.
 #pragma once
 
 #include <QString>
 #include <array>
+#include <optional>
+
+#include "scripted_operator.h"
 
 namespace zov::bench {
 
@@ -41,15 +45,27 @@ struct SoakFigures {
     long long wrongReadings = 0;
     long long readingsChecked = 0;
     QString setupError;  // why the run could not check what it should
+    // With the operator only.
+    bool withOperator = false;
+    std::array<long long, kActionKinds> actions{};
+    long long wrongDisplays = 0;
+    long long displaysChecked = 0;
+    long long outputsLeftOn = 0;  // after a cycle test stop
+    long long unaskedCommands = 0;
 
     [[nodiscard]] long long faultsInjected() const;
+    [[nodiscard]] long long actionsTaken() const;
     [[nodiscard]] bool passed() const;
 };
 
 inline constexpr double kStallLimitMs = 1500;
 inline constexpr long kGrowthLimitKb = 2048;
+inline constexpr double kOperatorMemorySeconds = 120;
 
-[[nodiscard]] SoakFigures runSoak(SoakLink link, int seconds);
+// An operator acts when `operatorSeed` is given, at moments and with values
+// drawn from it.
+[[nodiscard]] SoakFigures runSoak(SoakLink link, int seconds,
+                                  std::optional<quint32> operatorSeed = std::nullopt);
 
 // One line of key=value pairs, and back.
 [[nodiscard]] QString resultLine(const SoakFigures& figures);
