@@ -92,4 +92,28 @@ struct SeasonRig : SupplyRig {
     ScriptedPaths paths;
 };
 
+// The cycle test on a connected unit, its ticks driven by the test.
+struct CycleTestRig : SeasonRig {
+    CycleTestRig() {
+        connect();
+        cycleTest().CycleTimer().setInterval(kNoRealTicksMs);
+    }
+    QString caption() { return item("menu_cycleHv")->text(); }
+    // menu_cycleHv with the ON time and period typed into its two boxes.
+    void startWith(const QString& onTime, const QString& period) {
+        prompter.answerInput(onTime);
+        prompter.answerInput(period);
+        item("menu_cycleHv")->trigger();
+    }
+    void tickCycle(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            cycleTest().CycleTimer_Timer();
+        }
+    }
+    bool idle() {
+        return caption() == QLatin1String("Cycle Test On") && cycleTest().cycleTestActive() == 0 &&
+               !cycleTest().CycleTimer().isActive();
+    }
+};
+
 }  // namespace zov::test

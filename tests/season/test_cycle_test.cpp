@@ -6,32 +6,11 @@
 #include "season_rig.h"
 
 using zov::test::SeasonRig;
+using CycleRig = zov::test::CycleTestRig;
 
 namespace {
 
 const QStringList kNothing;
-
-struct CycleRig : SeasonRig {
-    CycleRig() {
-        connect();
-        cycleTest().CycleTimer().setInterval(kNoRealTicksMs);
-    }
-    QString caption() { return item("menu_cycleHv")->text(); }
-    void startWith(const QString& onTime, const QString& period) {
-        prompter.answerInput(onTime);
-        prompter.answerInput(period);
-        item("menu_cycleHv")->trigger();
-    }
-    void tickCycle(int n = 1) {
-        for (int i = 0; i < n; ++i) {
-            cycleTest().CycleTimer_Timer();
-        }
-    }
-    bool idle() {
-        return caption() == QLatin1String("Cycle Test On") && cycleTest().cycleTestActive() == 0 &&
-               !cycleTest().CycleTimer().isActive();
-    }
-};
 
 }  // namespace
 

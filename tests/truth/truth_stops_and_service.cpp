@@ -16,32 +16,11 @@ using zov::config::FactoryField;
 using zov::config::UserOptionsWindow;
 using zov::sim::ScriptedReply;
 using zov::test::ConfigRig;
-using zov::test::SeasonRig;
+using CycleRig = zov::test::CycleTestRig;
 
 namespace {
 
 using namespace std::chrono_literals;
-
-struct CycleRig : SeasonRig {
-    CycleRig() {
-        connect();
-        cycleTest().CycleTimer().setInterval(kNoRealTicksMs);
-    }
-    void startWith(const QString& onTime, const QString& period) {
-        prompter.answerInput(onTime);
-        prompter.answerInput(period);
-        item("menu_cycleHv")->trigger();
-    }
-    void tickCycle(int n) {
-        for (int i = 0; i < n; ++i) {
-            cycleTest().CycleTimer_Timer();
-        }
-    }
-    bool idle() {
-        return item("menu_cycleHv")->text() == QLatin1String("Cycle Test On") &&
-               cycleTest().cycleTestActive() == 0 && !cycleTest().CycleTimer().isActive();
-    }
-};
 
 class StopsTruth : public QObject {
     Q_OBJECT
