@@ -4,9 +4,9 @@
 // can hold is saved back as the value the unit sent.
 #include <algorithm>
 
-#include "config/factory_data.h"
-#include "config/reply_fields.h"
-#include "config/user_options.h"
+#include "core/factory_data.h"
+#include "core/reply_fields.h"
+#include "core/user_options.h"
 #include "fuzz_input.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
@@ -15,18 +15,17 @@ namespace {
 
 using zov::fuzz::require;
 using zov::fuzz::requireReadsBack;
-namespace config = zov::config;
+namespace core = zov::core;
 namespace protocol = zov::protocol;
 
-constexpr config::FactoryField kOrder[] = {
-    config::FactoryField::HardwareRevision, config::FactoryField::Model,
-    config::FactoryField::Scaling,          config::FactoryField::Preheat,
-    config::FactoryField::RampRate,         config::FactoryField::Arc,
-    config::FactoryField::FilamentTurnOn};
+constexpr core::FactoryField kOrder[] = {
+    core::FactoryField::HardwareRevision, core::FactoryField::Model,    core::FactoryField::Scaling,
+    core::FactoryField::Preheat,          core::FactoryField::RampRate, core::FactoryField::Arc,
+    core::FactoryField::FilamentTurnOn};
 
 void checkConfiguration(std::string_view reply) {
-    const auto fields = config::commaFields(reply, 2, 8);
-    const config::Configuration taken = config::configurationFrom(reply);
+    const auto fields = core::commaFields(reply, 2, 8);
+    const core::Configuration taken = core::configurationFrom(reply);
     require(taken.shown.size() <= fields.size(), "a field shown was in the reply");
     for (std::size_t i = 0; i < taken.shown.size(); ++i) {
         require(taken.shown[i].first == kOrder[i], "fields are shown in the reply's order");
@@ -78,41 +77,40 @@ void checkConfiguration(std::string_view reply) {
 }
 
 void checkOptions(std::string_view reply) {
-    const auto fields = config::optionFieldsFrom(reply);
+    const auto fields = core::optionFieldsFrom(reply);
     const bool echoes = reply.size() > 3 && reply.substr(1, 3) == "27,";
-    require(fields == (echoes ? config::commaFields(reply, 5, config::kOptionCount)
+    require(fields == (echoes ? core::commaFields(reply, 5, core::kOptionCount)
                               : std::vector<std::string>()),
             "the options are the \"27,\" reply's fields");
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string& text = fields[i];
         const auto number = protocol::parseNumber(text);
-        const auto checked = config::checkedFrom(text);
+        const auto checked = core::checkedFrom(text);
         require(checked == (number == 0.0 || number == 1.0 ? std::optional<bool>(*number == 1.0)
                                                            : std::nullopt),
                 "a check box is on for 1, off for 0");
-        const config::NumericOption* numeric =
-            config::numericOptionFor(static_cast<config::Option>(i));
+        const core::NumericOption* numeric = core::numericOptionFor(static_cast<core::Option>(i));
         if (numeric == nullptr) {
             continue;
         }
-        const auto value = config::shownValue(*numeric, text);
+        const auto value = core::shownValue(*numeric, text);
         require(value.has_value() == number.has_value(), "an option number is shown");
-        if (!value || !config::editCanHold(numeric->limits, *value)) {
+        if (!value || !core::editCanHold(numeric->limits, *value)) {
             continue;
         }
         require(*value >= numeric->limits.minimum && *value <= numeric->limits.maximum,
                 "an edit holds only values within its limits");
-        const auto saved = protocol::parseNumber(config::textFor(*numeric, *value));
+        const auto saved = protocol::parseNumber(core::textFor(*numeric, *value));
         require(saved && std::fabs(*saved - *number) <= 1e-9 * std::max(1.0, std::fabs(*number)),
                 "a held option is saved as the unit sent it");
     }
 
-    const auto verdict = config::verdictFrom(reply);
+    const auto verdict = core::verdictFrom(reply);
     const bool saveEcho = reply.size() > 3 && reply.substr(1, 3) == "09,";
     const char c = saveEcho && reply.size() >= 5 ? reply[4] : ' ';
-    require(verdict == (c == '1'   ? config::SaveVerdict::ArcRateRejected
-                        : c == '2' ? config::SaveVerdict::NoArcDetectOn
-                                   : config::SaveVerdict::None),
+    require(verdict == (c == '1'   ? core::SaveVerdict::ArcRateRejected
+                        : c == '2' ? core::SaveVerdict::NoArcDetectOn
+                                   : core::SaveVerdict::None),
             "the verdict is character 5 of a \"09,\" reply");
 }
 

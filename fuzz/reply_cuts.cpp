@@ -2,7 +2,7 @@
 // identity fields among them: a cut is the reply's own text at that place,
 // ends where the delimiter is, and a numbered reply is only taken as the
 // answer of the command whose number it echoes.
-#include "config/reply_fields.h"
+#include "core/reply_fields.h"
 #include "fuzz_input.h"
 #include "protocol/reply.h"
 
@@ -10,6 +10,7 @@ namespace {
 
 using zov::fuzz::require;
 namespace protocol = zov::protocol;
+namespace core = zov::core;
 
 // The characters of `reply` from 1-based `start`, as a view; empty past its end.
 std::string_view from(std::string_view reply, int start) {
@@ -71,7 +72,7 @@ void checkEcho(std::string_view reply, std::string_view command) {
 }
 
 void checkCommaFields(std::string_view reply, int start, std::size_t count) {
-    const auto fields = zov::config::commaFields(reply, start, count);
+    const auto fields = core::commaFields(reply, start, count);
     require(fields.size() <= count, "no more fields than asked");
     int at = start;
     for (const std::string& field : fields) {

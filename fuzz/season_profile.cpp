@@ -5,33 +5,33 @@
 #include <QByteArray>
 #include <QString>
 
+#include "core/season_profile.h"
 #include "fuzz_input.h"
 #include "protocol/numbers.h"
-#include "season/season_profile.h"
 
 namespace {
 
 using zov::fuzz::require;
-namespace season = zov::season;
+namespace core = zov::core;
 
 void checkFile(const QByteArray& bytes, double kvScale, double maScale) {
-    const auto loaded = season::profileFromCsv(bytes, kvScale, maScale);
-    const auto* profile = std::get_if<season::Profile>(&loaded);
+    const auto loaded = core::profileFromCsv(bytes, kvScale, maScale);
+    const auto* profile = std::get_if<core::Profile>(&loaded);
     if (profile == nullptr) {
-        const auto& problem = std::get<season::FileProblem>(loaded);
+        const auto& problem = std::get<core::FileProblem>(loaded);
         require(problem.line >= 1 && !problem.reason.isEmpty(), "a refused file names its line");
         return;
     }
-    require(!season::checkForSaving(*profile, kvScale, maScale), "a loaded profile can be saved");
-    const auto again = season::profileFromCsv(season::profileCsv(*profile), kvScale, maScale);
-    const auto* reloaded = std::get_if<season::Profile>(&again);
+    require(!core::checkForSaving(*profile, kvScale, maScale), "a loaded profile can be saved");
+    const auto again = core::profileFromCsv(core::profileCsv(*profile), kvScale, maScale);
+    const auto* reloaded = std::get_if<core::Profile>(&again);
     require(reloaded != nullptr && *reloaded == *profile, "a saved profile loads as it was");
 }
 
 // Twenty rows of texts cut from the bytes, saved and loaded again.
 void checkSaving(zov::fuzz::Input& input, double kvScale, double maScale) {
-    season::Profile profile;
-    for (season::StepText& row : profile) {
+    core::Profile profile;
+    for (core::StepText& row : profile) {
         const auto text = [&input] {
             const std::string_view t = input.text();
             return QString::fromLatin1(t.data(), static_cast<qsizetype>(t.size()));
@@ -41,15 +41,15 @@ void checkSaving(zov::fuzz::Input& input, double kvScale, double maScale) {
         row.minutes = text();
         row.cycle = input.byte() % 2 == 1;
     }
-    if (season::checkForSaving(profile, kvScale, maScale)) {
+    if (core::checkForSaving(profile, kvScale, maScale)) {
         return;
     }
-    const auto loaded = season::profileFromCsv(season::profileCsv(profile), kvScale, maScale);
-    const auto* back = std::get_if<season::Profile>(&loaded);
+    const auto loaded = core::profileFromCsv(core::profileCsv(profile), kvScale, maScale);
+    const auto* back = std::get_if<core::Profile>(&loaded);
     require(back != nullptr, "a profile that may be saved loads");
     for (std::size_t i = 0; i < profile.size(); ++i) {
-        const season::StepText& saved = profile[i];
-        const season::StepText& read = (*back)[i];
+        const core::StepText& saved = profile[i];
+        const core::StepText& read = (*back)[i];
         require(read.kv == saved.kv.trimmed() && read.ma == saved.ma.trimmed() &&
                     read.minutes == saved.minutes.trimmed() && read.cycle == saved.cycle,
                 "every step loads as it was saved");
@@ -60,18 +60,18 @@ void checkWholeNumbers(std::string_view bytes) {
     const QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const auto number = zov::protocol::parseNumber(bytes);
     const auto expected = number ? zov::protocol::roundHalfEvenToInt16(*number) : std::nullopt;
-    require(season::minutesFrom(text) == expected, "minutes are the nearest whole number");
-    require(season::secondsFrom(text) == (text.trimmed().isEmpty() ? std::nullopt : expected),
+    require(core::minutesFrom(text) == expected, "minutes are the nearest whole number");
+    require(core::secondsFrom(text) == (text.trimmed().isEmpty() ? std::nullopt : expected),
             "seconds are the nearest whole number");
-    season::StepText row{text, text, text, false};
-    const auto minutes = season::checkedMinutes(row, 0);
+    core::StepText row{text, text, text, false};
+    const auto minutes = core::checkedMinutes(row, 0);
     if (const auto* value = std::get_if<std::int16_t>(&minutes)) {
         require(expected == *value && *value >= 0, "a step runs 0 to 32767 minutes");
     } else {
         require(!expected || *expected < 0, "minutes from 0 to 32767 are taken");
     }
-    const auto counts = season::checkedCounts(row, 0, 80.0 / 4095, 0.000341);
-    if (const auto* value = std::get_if<season::StepCounts>(&counts)) {
+    const auto counts = core::checkedCounts(row, 0, 80.0 / 4095, 0.000341);
+    if (const auto* value = std::get_if<core::StepCounts>(&counts)) {
         require(number && std::fabs(value->kv - *number / (80.0 / 4095)) <= 0.5 &&
                     std::fabs(value->ma - *number / 0.000341) <= 0.5,
                 "a step's counts are the nearest to value over scale");

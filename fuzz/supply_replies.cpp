@@ -5,20 +5,21 @@
 #include <algorithm>
 #include <variant>
 
+#include "core/dac_editor.h"
+#include "core/monitors.h"
+#include "core/setpoint_channel.h"
+#include "core/status_flags.h"
 #include "fuzz_input.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/dac_editor.h"
-#include "supply/monitors.h"
 #include "supply/scaling.h"
-#include "supply/setpoint_channel.h"
-#include "supply/status_flags.h"
 
 namespace {
 
 using zov::fuzz::require;
 using zov::fuzz::requireReadsBack;
 namespace protocol = zov::protocol;
+namespace core = zov::core;
 namespace supply = zov::supply;
 
 // `raw` is the reply's text from `start` up to the first `delimiter` there.
@@ -31,8 +32,8 @@ void requireCut(std::string_view reply, int start, char delimiter, const std::st
 }
 
 void checkSetpoints(std::string_view reply, double scale) {
-    for (const supply::SetpointChannel& row : supply::kSetpointChannels) {
-        const auto reading = supply::readingFrom(row, reply, scale);
+    for (const core::SetpointChannel& row : core::kSetpointChannels) {
+        const auto reading = core::readingFrom(row, reply, scale);
         if (!reading) {
             continue;
         }
@@ -47,16 +48,16 @@ void checkSetpoints(std::string_view reply, double scale) {
     }
 }
 
-void checkMonitors(std::string_view reply, const zov::app::MainState& state) {
-    for (const supply::MonitorRow& row : supply::kMonitors) {
-        const supply::MonitorOutcome outcome = supply::monitorOutcome(row, reply, state);
+void checkMonitors(std::string_view reply, const zov::core::MainState& state) {
+    for (const core::MonitorRow& row : core::kMonitors) {
+        const core::MonitorOutcome outcome = core::monitorOutcome(row, reply, state);
         const auto cut = protocol::cutUntil(reply, 2, ';');
         if (reply.empty()) {
-            require(std::holds_alternative<supply::NoMonitorReply>(outcome), "silence is no reply");
+            require(std::holds_alternative<core::NoMonitorReply>(outcome), "silence is no reply");
             continue;
         }
         if (!cut) {
-            require(std::holds_alternative<supply::UnreadableMonitor>(outcome),
+            require(std::holds_alternative<core::UnreadableMonitor>(outcome),
                     "no value without its \";\"");
             continue;
         }
@@ -64,19 +65,19 @@ void checkMonitors(std::string_view reply, const zov::app::MainState& state) {
         const double factor =
             row.scale != nullptr ? (unscaled ? 1.0 : state.*row.scale) : row.fixedFactor;
         const auto count = protocol::parseNumber(*cut);
-        if (const auto* text = std::get_if<supply::MonitorText>(&outcome)) {
+        if (const auto* text = std::get_if<core::MonitorText>(&outcome)) {
             require(text->raw == *cut, "a text monitor shows the reply's text");
             require(!count || !std::isfinite((*count - row.offset) * factor / row.divisor),
                     "a number is shown as a reading");
             continue;
         }
-        if (const auto* kept = std::get_if<supply::MonitorUnscaled>(&outcome)) {
+        if (const auto* kept = std::get_if<core::MonitorUnscaled>(&outcome)) {
             require(unscaled, "a count is converted once the unit gave its scale");
             require(kept->raw == *cut, "an unscaled count is the reply's text");
             continue;
         }
         require(!unscaled, "no reading without the unit's scale");
-        const auto* reading = std::get_if<supply::MonitorReading>(&outcome);
+        const auto* reading = std::get_if<core::MonitorReading>(&outcome);
         require(reading != nullptr, "a cut value is text or a reading");
         requireCut(reply, 2, ';', reading->raw);
         require(count.has_value(), "a reading is a number");
@@ -88,7 +89,7 @@ void checkMonitors(std::string_view reply, const zov::app::MainState& state) {
 }
 
 void checkScaling(std::string_view reply) {
-    const auto fullScale = supply::fullScaleFrom(reply);
+    const auto fullScale = core::fullScaleFrom(reply);
     const auto cut = protocol::cutUntil(reply, 2, ';', 5);
     require(fullScale.has_value() == (cut && protocol::parseNumber(*cut).has_value()),
             "a full scale is the number before the \";\"");
@@ -96,9 +97,9 @@ void checkScaling(std::string_view reply) {
         return;
     }
     require(*fullScale == *protocol::parseNumber(*cut), "the full scale is the reply's number");
-    for (const double units : {supply::kVoltageScaleUnitsPerKv, supply::kCurrentScaleUnitsPerMa}) {
-        const auto factor = supply::scaleFactorFor(*fullScale, units);
-        const double expected = *fullScale / units / supply::kFullScaleCounts;
+    for (const double units : {core::kVoltageScaleUnitsPerKv, core::kCurrentScaleUnitsPerMa}) {
+        const auto factor = core::scaleFactorFor(*fullScale, units);
+        const double expected = *fullScale / units / core::kFullScaleCounts;
         if (expected > 0.0 && std::isfinite(expected)) {
             require(factor == expected, "the factor is the full scale over 4095 counts");
         } else {
@@ -120,10 +121,10 @@ std::optional<bool> referenceFlag(std::string_view reply, int position) {
 
 void checkStatus(std::string_view reply) {
     for (int position = 0; position <= 20; ++position) {
-        require(supply::flagAt(reply, position) == referenceFlag(reply, position),
+        require(core::flagAt(reply, position) == referenceFlag(reply, position),
                 "a flag is its character");
     }
-    const supply::CombinedStatus combined = supply::combinedStatusFrom(reply);
+    const core::CombinedStatus combined = core::combinedStatusFrom(reply);
     const std::optional<bool> fields[] = {
         combined.xrayOn,      combined.interlockOpen, combined.supplyFault, combined.remote,
         combined.currentMode, combined.rov,           combined.aol,         combined.watchdogOn};
@@ -132,37 +133,36 @@ void checkStatus(std::string_view reply) {
         const auto expected = echoes ? referenceFlag(reply, 5 + 2 * i) : std::nullopt;
         require(fields[i] == expected, "a \"22,\" flag is its character, of a \"22,\" reply only");
     }
-    const supply::CombinedStatus unasked = supply::unsolicitedStatusFrom(reply);
+    const core::CombinedStatus unasked = core::unsolicitedStatusFrom(reply);
     require(unasked.xrayOn == referenceFlag(reply, 5) &&
                 unasked.interlockOpen == referenceFlag(reply, 7) &&
                 unasked.supplyFault == referenceFlag(reply, 9) && !unasked.remote,
             "a status message carries three flags");
 
-    const auto answer = supply::enableAnswerFrom(reply);
+    const auto answer = core::enableAnswerFrom(reply);
     if (reply.size() < 2) {
-        require(answer == supply::EnableAnswer::NoReply, "no answer character, no reply");
+        require(answer == core::EnableAnswer::NoReply, "no answer character, no reply");
     } else if (reply[1] == ';') {
-        require(answer == supply::EnableAnswer::Acknowledged, "\";\" acknowledges");
+        require(answer == core::EnableAnswer::Acknowledged, "\";\" acknowledges");
     } else {
-        require(answer ==
-                    (reply[1] == '1' ? supply::EnableAnswer::Refused : supply::EnableAnswer::Other),
-                "\"1\" refuses, anything else is another answer");
+        require(
+            answer == (reply[1] == '1' ? core::EnableAnswer::Refused : core::EnableAnswer::Other),
+            "\"1\" refuses, anything else is another answer");
     }
 }
 
 void checkEditor(std::string_view reply, double scaled, double scale) {
-    for (const supply::EditorChannel& row : supply::kEditorChannels) {
-        const std::string command = supply::programCommand(row, 2048);
-        const auto answer = supply::programAnswerFrom(row, command, reply);
-        if (answer != supply::ProgramAnswer::Failed) {
+    for (const core::EditorChannel& row : core::kEditorChannels) {
+        const std::string command = core::programCommand(row, 2048);
+        const auto answer = core::programAnswerFrom(row, command, reply);
+        if (answer != core::ProgramAnswer::Failed) {
             require(protocol::echoesCommand(reply, command), "an answer is its command's");
             const auto c = protocol::charAt(reply, row.acknowledgePosition);
-            require(
-                c == (answer == supply::ProgramAnswer::Acknowledged ? row.acknowledgement : '1'),
-                "the answer is its character");
+            require(c == (answer == core::ProgramAnswer::Acknowledged ? row.acknowledgement : '1'),
+                    "the answer is its character");
         }
     }
-    const auto count = supply::countFor(scaled, scale);
+    const auto count = core::countFor(scaled, scale);
     if (!(scale > 0.0)) {
         require(!count, "no count without a scale");
         return;
@@ -171,8 +171,8 @@ void checkEditor(std::string_view reply, double scaled, double scale) {
         require(std::isnan(scaled / scale), "a value with a scale has a count");
         return;
     }
-    require(*count >= 0 && *count <= supply::kMaxCount, "the count stays within the edit");
-    const double wanted = std::clamp(scaled / scale, 0.0, double(supply::kMaxCount));
+    require(*count >= 0 && *count <= core::kMaxCount, "the count stays within the edit");
+    const double wanted = std::clamp(scaled / scale, 0.0, double(core::kMaxCount));
     require(std::fabs(*count - wanted) <= 0.5, "the count is the nearest");
 }
 
@@ -189,7 +189,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double scaled = input.number();
     const std::string_view reply = input.rest();
 
-    zov::app::MainState state;
+    zov::core::MainState state;
     state.KvScaleFactor = scale;
     // Half the inputs as if the unit had not given its scale on this link.
     state.KvScaleRead = state.mAScaleRead = (choice & 0x80) != 0;

@@ -8,9 +8,9 @@
 #include <QString>
 #include <cmath>
 
-#include "app/serial_link.h"
-#include "config/factory_data.h"
 #include "config/typed_entry.h"
+#include "core/factory_data.h"
+#include "core/serial_link.h"
 #include "fuzz_input.h"
 #include "protocol/frame.h"
 #include "protocol/numbers.h"
@@ -21,6 +21,7 @@ namespace {
 
 using zov::fuzz::require;
 namespace config = zov::config;
+namespace core = zov::core;
 namespace protocol = zov::protocol;
 
 bool sendable(const QString& text) {
@@ -69,7 +70,7 @@ void checkTextEntry(const QString& text) {
         return;  // longer than any frame the unit takes
     }
     for (const char* mnemonic : {"HWVP", "MODP", "RAMP", "ARCP"}) {
-        const auto parsed = heard(config::textCommand(mnemonic, entry));
+        const auto parsed = heard(core::textCommand(mnemonic, entry));
         require(parsed.name == mnemonic, "the command is the button's");
         require(parsed.args.size() == (entry.empty() ? 0u : 1u) &&
                     (entry.empty() || parsed.args[0] == entry),
@@ -78,7 +79,7 @@ void checkTextEntry(const QString& text) {
 }
 
 void checkConversions(std::string_view entry, double kvScaleFactor) {
-    const config::ScalingEntry scaling = config::scalingFrom(entry);
+    const core::ScalingEntry scaling = core::scalingFrom(entry);
     const auto comma = entry.find(',');
     require(scaling.kvVoltage.has_value() == (comma != std::string_view::npos) &&
                 (!scaling.kvVoltage || *scaling.kvVoltage == entry.substr(0, comma)),
@@ -96,7 +97,7 @@ void checkConversions(std::string_view entry, double kvScaleFactor) {
     }
 
     const auto amps = protocol::parseNumber(entry);
-    const config::Preheat preheat = config::preheatCommand(entry);
+    const core::Preheat preheat = core::preheatCommand(entry);
     if (preheat.command) {
         require(amps.has_value() && !preheat.outOfRange, "a preheat is a number from 0 to 2 A");
         requireNumberCommand(*preheat.command, "FILP", std::floor(*amps * 4095 / 2));
@@ -105,7 +106,7 @@ void checkConversions(std::string_view entry, double kvScaleFactor) {
                 "a number from 0 to 2 A makes a preheat");
     }
 
-    const config::TurnOn turnOn = config::turnOnCommand(entry, kvScaleFactor, "80.00");
+    const core::TurnOn turnOn = core::turnOnCommand(entry, kvScaleFactor, "80.00");
     require(!turnOn.scalingUnknown, "a full-scale voltage is known");
     if (turnOn.command) {
         const double fullScale = kvScaleFactor > 0.0 ? kvScaleFactor * 4095 : 80.0;
@@ -123,7 +124,7 @@ void checkConversions(std::string_view entry, double kvScaleFactor) {
 }
 
 void checkPortEntry(const QString& entry) {
-    const auto device = zov::app::serialDeviceFor(entry);
+    const auto device = zov::core::serialDeviceFor(entry);
     const QString text = entry.trimmed();
     if (text.startsWith(QLatin1Char('/'))) {
         require(device == text, "a path is the device");

@@ -25,7 +25,7 @@ void print(const char* what, const zov::bench::LatencySummary& s) {
                 s.medianUs, s.p99Us, s.exchanges, s.lost);
 }
 
-zov::bench::LatencySummary consoleRoundTrips(zov::app::CommandExchange& exchange) {
+zov::bench::LatencySummary consoleRoundTrips(zov::core::CommandExchange& exchange) {
     std::vector<double> samples;
     samples.reserve(kExchanges);
     int lost = 0;
@@ -54,7 +54,7 @@ void idleCpu(const char* link, int seconds) {
 void noReplyCpu(zov::app::MainWindow& window, zov::bench::SimulatorThread& supply) {
     constexpr int kWaits = 100;
     constexpr int kLimitMs = 100;
-    zov::app::CommandExchange& exchange = window.exchange();
+    zov::core::CommandExchange& exchange = window.exchange();
     exchange.setReplyTimeLimitMs(kLimitMs);
     supply.configure([](zov::sim::Simulator& sim) { sim.faults().dropEvery = 1; });
     const double before = zov::bench::threadCpuSeconds();
@@ -69,7 +69,7 @@ void noReplyCpu(zov::app::MainWindow& window, zov::bench::SimulatorThread& suppl
         "  %d waits without a reply (%d ms limit): %.2f s, %.3f s CPU = %.3f %% of one core\n",
         kWaits, kLimitMs, wall, used, 100.0 * used / wall);
     supply.configure([](zov::sim::Simulator& sim) { sim.faults().dropEvery = 0; });
-    exchange.setReplyTimeLimitMs(zov::app::CommandExchange::kReplyTimeLimitMs);
+    exchange.setReplyTimeLimitMs(zov::core::CommandExchange::kReplyTimeLimitMs);
 }
 
 }  // namespace

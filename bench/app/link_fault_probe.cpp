@@ -33,12 +33,12 @@ void measure(const char* what) {
                 100.0 * cpu / kSeconds, residentBefore, residentKb());
 }
 
-void openSerial(zov::app::CommandExchange& exchange, const FarEndPty& far) {
+void openSerial(zov::core::CommandExchange& exchange, const FarEndPty& far) {
     exchange.serial().setDevice(far.linkPath());
     exchange.serial().open();
 }
 
-void serialHangUp(zov::app::CommandExchange& exchange, const QTemporaryDir& directory) {
+void serialHangUp(zov::core::CommandExchange& exchange, const QTemporaryDir& directory) {
     FarEndPty far(directory.filePath(QStringLiteral("hang-up")));
     openSerial(exchange, far);
     far.hangUp();
@@ -48,7 +48,7 @@ void serialHangUp(zov::app::CommandExchange& exchange, const QTemporaryDir& dire
     exchange.serial().release();
 }
 
-void serialFlood(zov::app::CommandExchange& exchange, const QTemporaryDir& directory) {
+void serialFlood(zov::core::CommandExchange& exchange, const QTemporaryDir& directory) {
     FarEndPty far(directory.filePath(QStringLiteral("chatter")));
     openSerial(exchange, far);
     Flooder flooder(far.masterFd(), std::string(4096, 'x'));
@@ -59,7 +59,7 @@ void serialFlood(zov::app::CommandExchange& exchange, const QTemporaryDir& direc
 }
 
 void tcpFlood(zov::app::MainWindow& window, const char* what, const std::string& chatter) {
-    zov::app::CommandExchange& exchange = window.exchange();
+    zov::core::CommandExchange& exchange = window.exchange();
     Flooder flooder(chatter);
     window.state().portType = QStringLiteral("ethernet");
     exchange.setRemote(QStringLiteral("127.0.0.1"), flooder.port());

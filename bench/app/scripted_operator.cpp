@@ -180,7 +180,7 @@ void ScriptedOperator::act(Action action) {
 
 void ScriptedOperator::editChannel(bool program) {
     supply::DacEditorArea& editor = *areas_.dacEditor;
-    const auto channel = static_cast<supply::Channel>(random_.bounded(4));
+    const auto channel = static_cast<core::Channel>(random_.bounded(4));
     editor.option(channel)->click();
     permits_.setpoint = true;
     if (program) {

@@ -17,9 +17,9 @@
 #include "app/main_window.h"
 #include "app/stale_marks.h"
 #include "bench_console.h"
+#include "core/monitors.h"
+#include "core/setpoint_channel.h"
 #include "raw_floor.h"
-#include "supply/monitors.h"
-#include "supply/setpoint_channel.h"
 #include "supply/supply_areas.h"
 
 namespace zov::bench {
@@ -115,10 +115,10 @@ private:
 };
 
 SoakFigures SoakRun::run(int seconds) {
-    app::CommandExchange& exchange = window_.exchange();
-    connect(&exchange, &app::CommandExchange::transmitted, this,
+    core::CommandExchange& exchange = window_.exchange();
+    connect(&exchange, &core::CommandExchange::transmitted, this,
             [this](const QByteArray& frame) { onTransmitted(frame); });
-    connect(&exchange, &app::CommandExchange::received, this,
+    connect(&exchange, &core::CommandExchange::received, this,
             [this](const QByteArray&) { ++figures_.replies; });
 
     QElapsedTimer& clock = clock_;
@@ -302,7 +302,7 @@ bool SoakRun::onEthernet() const {
 }
 
 bool SoakRun::linkUp() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     if (!onEthernet()) {
         return supplyServing_ && exchange.serial().isOpen();
     }
@@ -320,13 +320,13 @@ void SoakRun::snapshotReadings() {
         ownReading_[QLatin1String(name)] = text;
         distinct.insert(text);
     };
-    for (const supply::MonitorRow& row : supply::kMonitors) {
+    for (const core::MonitorRow& row : core::kMonitors) {
         keep(row.displayBox);
     }
     // The operator's setpoints are checked against the unit's history instead.
-    for (const supply::Channel channel : {supply::Channel::A, supply::Channel::B}) {
+    for (const core::Channel channel : {core::Channel::A, core::Channel::B}) {
         if (operator_ == nullptr) {
-            keep(supply::setpointChannel(channel).displayBox);
+            keep(core::setpointChannel(channel).displayBox);
         }
     }
     if (distinct.size() != static_cast<qsizetype>(ownReading_.size())) {

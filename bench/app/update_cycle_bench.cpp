@@ -47,13 +47,13 @@ Run measure(zov::app::MainWindow& window, int seconds) {
     QElapsedTimer clock;
     clock.start();
     qint64 sentAt = -1;
-    const auto sent = QObject::connect(&window.exchange(), &zov::app::CommandExchange::transmitted,
+    const auto sent = QObject::connect(&window.exchange(), &zov::core::CommandExchange::transmitted,
                                        [&](const QByteArray& frame) {
                                            sentAt = clock.nsecsElapsed();
                                            run.cycles += frame.contains("WDTT;") ? 1 : 0;
                                        });
     const auto answered = QObject::connect(
-        &window.exchange(), &zov::app::CommandExchange::received, [&](const QByteArray&) {
+        &window.exchange(), &zov::core::CommandExchange::received, [&](const QByteArray&) {
             if (sentAt >= 0) {
                 run.exchangeMs += double(clock.nsecsElapsed() - sentAt) / 1e6;
                 ++run.exchanges;

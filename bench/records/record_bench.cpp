@@ -22,7 +22,7 @@ struct Figures {
     double longest = 0;
 };
 
-Figures announce(zov::app::SessionEvents& events, int lines) {
+Figures announce(zov::core::SessionEvents& events, int lines) {
     std::vector<double> us(static_cast<std::size_t>(lines));
     QElapsedTimer clock;
     for (int i = 0; i < lines; ++i) {
@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::printf("One monitor reading announced, %d times:\n", lines);
-    zov::app::SessionEvents events;
+    zov::core::SessionEvents events;
     print("nobody listening", announce(events, lines));
     zov::records::SessionRecord record(events);
     const QString path = temporary.filePath(QStringLiteral("bench.csv"));

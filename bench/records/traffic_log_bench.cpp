@@ -29,7 +29,7 @@ struct Samples {
     int lost = 0;
 };
 
-void roundTrips(zov::app::CommandExchange& exchange, std::vector<double>& into, int& lost) {
+void roundTrips(zov::core::CommandExchange& exchange, std::vector<double>& into, int& lost) {
     for (int i = 0; i < kPerBlock; ++i) {
         const auto start = Clock::now();
         exchange.outputOutputString(kCommand);
@@ -72,8 +72,8 @@ void compare(const char* link, zov::app::MainWindow& window,
 // its own, with no window or status bar listening.
 void recordingCost() {
     constexpr int kFrames = 1000000;
-    zov::app::MainState state;
-    zov::app::CommandExchange exchange(state);
+    zov::core::MainState state;
+    zov::core::CommandExchange exchange(state);
     zov::records::TrafficRecorder recorder(exchange);
     const QByteArray reply = QByteArrayLiteral(
         "\x02"
@@ -91,7 +91,7 @@ void recordingCost() {
 // The window on a full log: opening it, and a refresh that brings 100 new
 // frames (about what 150 ms of a flood delivers) while as many old ones go.
 void fullLogWindow(zov::app::MainWindow& window, zov::records::TrafficRecorder& recorder) {
-    zov::app::CommandExchange& exchange = window.exchange();
+    zov::core::CommandExchange& exchange = window.exchange();
     const QByteArray reply = QByteArrayLiteral(
         "\x02"
         "0;\x03");

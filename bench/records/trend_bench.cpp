@@ -21,7 +21,7 @@
 
 namespace {
 
-using zov::app::SupplyEvent;
+using zov::core::SupplyEvent;
 using zov::records::TrendStore;
 using zov::records::TrendWindow;
 

@@ -11,11 +11,11 @@ QString now() {
 
 }  // namespace
 
-AnswerWatch::AnswerWatch(CommandExchange& exchange, SessionEvents& events, StaleMarks& marks,
-                         QObject* parent)
+AnswerWatch::AnswerWatch(core::CommandExchange& exchange, core::SessionEvents& events,
+                         StaleMarks& marks, QObject* parent)
     : QObject(parent), exchange_(exchange), marks_(marks) {
-    connect(&exchange, &CommandExchange::transmitted, this, [this] { replyMissed_ = false; });
-    connect(&exchange, &CommandExchange::replyMissing, this, [this] {
+    connect(&exchange, &core::CommandExchange::transmitted, this, [this] { replyMissed_ = false; });
+    connect(&exchange, &core::CommandExchange::replyMissing, this, [this] {
         replyMissed_ = true;
         marks_.noAnswerTo(exchange_.lastCommand());
         if (warning_.isEmpty()) {
@@ -23,16 +23,16 @@ AnswerWatch::AnswerWatch(CommandExchange& exchange, SessionEvents& events, Stale
         }
     });
     // After a missing reply, `received` carries what came of it: no answer.
-    connect(&exchange, &CommandExchange::received, this, [this] {
+    connect(&exchange, &core::CommandExchange::received, this, [this] {
         if (!replyMissed_) {
             setWarning({});
         }
     });
-    connect(&events, &SessionEvents::supplyEvent, this, [this](SupplyEvent kind) {
-        if (kind == SupplyEvent::LinkLost) {
+    connect(&events, &core::SessionEvents::supplyEvent, this, [this](core::SupplyEvent kind) {
+        if (kind == core::SupplyEvent::LinkLost) {
             marks_.linkGone();
             setWarning(QStringLiteral("Link lost at ") + now());
-        } else if (kind == SupplyEvent::LinkChosen) {
+        } else if (kind == core::SupplyEvent::LinkChosen) {
             // What the panel holds came over another link, maybe from another unit.
             marks_.linkGone();
         }

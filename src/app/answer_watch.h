@@ -7,16 +7,16 @@
 #include <QObject>
 #include <QString>
 
-#include "app/command_exchange.h"
-#include "app/session_events.h"
 #include "app/stale_marks.h"
+#include "core/command_exchange.h"
+#include "core/session_events.h"
 
 namespace zov::app {
 
 class AnswerWatch : public QObject {
     Q_OBJECT
 public:
-    AnswerWatch(CommandExchange& exchange, SessionEvents& events, StaleMarks& marks,
+    AnswerWatch(core::CommandExchange& exchange, core::SessionEvents& events, StaleMarks& marks,
                 QObject* parent = nullptr);
 
     // Empty while the supply answers.
@@ -28,7 +28,7 @@ signals:
 private:
     void setWarning(const QString& warning);
 
-    CommandExchange& exchange_;
+    core::CommandExchange& exchange_;
     StaleMarks& marks_;
     QString warning_;
     bool replyMissed_ = false;  // the exchange under way got no whole reply

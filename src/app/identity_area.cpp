@@ -73,7 +73,7 @@ QPushButton* IdentityArea::addQuery(const char* buttonName, const QString& capti
 
 void IdentityArea::query(const QByteArray& command, std::initializer_list<QLineEdit*> fields,
                          const ReplyHandler& show) {
-    CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(command);
     const QByteArray reply = exchange.inputInputString();
@@ -83,7 +83,7 @@ void IdentityArea::query(const QByteArray& command, std::initializer_list<QLineE
             window_.staleMarks().noReading(field);
         }
         exchange.countCommError();
-    } else if (show(textOf(reply))) {
+    } else if (show(core::textOf(reply))) {
         window_.state().CommStatusFlag = true;
     }
     exchange.resumeBackgroundTimers();

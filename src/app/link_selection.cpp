@@ -82,7 +82,7 @@ QString LinkSelection::checkedItem() const {
 void LinkSelection::showGuiBaudRate() {
     BaudRateDialog dialog(BaudRateDialog::guiTexts(), &window_);
     connect(dialog.button(), &QPushButton::clicked, &dialog, [this, &dialog] {
-        SerialLink& serial = window_.exchange().serial();
+        core::SerialLink& serial = window_.exchange().serial();
         serial.setSettings(dialog.Bitslist()->currentText() + QStringLiteral(",n,8,1"));
         window_.statusBar1().setPanelText(1, kSettingPrefix + serial.settings());
         dialog.accept();
@@ -91,9 +91,9 @@ void LinkSelection::showGuiBaudRate() {
 }
 
 bool LinkSelection::reopenSerial(const QString& entry) {
-    SerialLink& serial = window_.exchange().serial();
+    core::SerialLink& serial = window_.exchange().serial();
     serial.release();
-    const auto device = serialDeviceFor(entry);
+    const auto device = core::serialDeviceFor(entry);
     if (!device) {
         return false;
     }
@@ -102,7 +102,7 @@ bool LinkSelection::reopenSerial(const QString& entry) {
 }
 
 void LinkSelection::leaveNoLinkOpen() {
-    CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.serial().release();
     exchange.closeTcp();
     exchange.tmr_RCVTIMER().stop();
@@ -114,17 +114,18 @@ void LinkSelection::leaveNoLinkOpen() {
 bool LinkSelection::openSerialOrReport(const QString& entry) {
     if (!reopenSerial(entry)) {
         leaveNoLinkOpen();
-        emit window_.sessionEvents().supplyEvent(SupplyEvent::Error, kInvalidPort + u' ' + entry);
+        emit window_.sessionEvents().supplyEvent(core::SupplyEvent::Error,
+                                                 kInvalidPort + u' ' + entry);
         window_.prompter().message(kInvalidPort);
         return false;
     }
     // The serial port is now the one open link.
-    CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.closeTcp();
     exchange.tmr_RCVTIMER().start();
     exchange.setNetPollEnabled(false);
     emit window_.sessionEvents().supplyEvent(
-        SupplyEvent::LinkChosen,
+        core::SupplyEvent::LinkChosen,
         kPortPrefix + entry + QStringLiteral(", ") + exchange.serial().settings());
     return true;
 }
@@ -209,7 +210,7 @@ void LinkSelection::mnu_USB_Click() {
 }
 
 void LinkSelection::mnu_ethernet_Click() {
-    CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     RemoteHostDialog& dialog = remoteHost();
     dialog.rememberTexts();
     window_.modalRunner().run(dialog);
@@ -226,7 +227,7 @@ void LinkSelection::mnu_ethernet_Click() {
     }
     if (exchange.tcp().state() == QAbstractSocket::ConnectedState) {
         emit window_.sessionEvents().supplyEvent(
-            SupplyEvent::LinkChosen,
+            core::SupplyEvent::LinkChosen,
             QStringLiteral("Ethernet %1:%2").arg(exchange.remoteHost()).arg(exchange.remotePort()));
     }
     exchange.setNetPollEnabled(true);
@@ -236,7 +237,7 @@ void LinkSelection::mnu_ethernet_Click() {
 void LinkSelection::mnu_BaudRate_Click() {
     BaudRateDialog dialog(BaudRateDialog::unitTexts(), &window_);
     connect(dialog.button(), &QPushButton::clicked, &dialog, [this, &dialog] {
-        CommandExchange& exchange = window_.exchange();
+        core::CommandExchange& exchange = window_.exchange();
         // The timers stay off afterwards: the host port still runs at the old
         // speed until the user chooses the link again.
         exchange.suspendBackgroundTimers();

@@ -162,44 +162,44 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::wireExchange() {
-    connect(&exchange_, &CommandExchange::transmitted, this, [this](const QByteArray& frame) {
+    connect(&exchange_, &core::CommandExchange::transmitted, this, [this](const QByteArray& frame) {
         statusBar_->setPanelText(4, QStringLiteral("TX: ") + QString::fromLatin1(frame));
     });
-    connect(&exchange_, &CommandExchange::received, this, [this](const QByteArray& reply) {
+    connect(&exchange_, &core::CommandExchange::received, this, [this](const QByteArray& reply) {
         statusBar_->setPanelText(3, QStringLiteral("RX: ") + QString::fromLatin1(reply));
     });
-    connect(&exchange_, &CommandExchange::unsolicitedMessage, this,
+    connect(&exchange_, &core::CommandExchange::unsolicitedMessage, this,
             [this](const QByteArray& message) {
                 statusBar_->setPanelText(3, QString::fromLatin1(message));
             });
-    connect(&exchange_, &CommandExchange::serialRemainder, this,
+    connect(&exchange_, &core::CommandExchange::serialRemainder, this,
             [this](const QByteArray& remainder) { extrasWindow().setSerialRemainder(remainder); });
-    connect(&exchange_, &CommandExchange::commErrorsChanged, this, [this](qint64 count) {
+    connect(&exchange_, &core::CommandExchange::commErrorsChanged, this, [this](qint64 count) {
         extrasWindow().setCommErrors(count);
         emit sessionEvents_.supplyEvent(
-            SupplyEvent::Error,
+            core::SupplyEvent::Error,
             QStringLiteral("no answer to ") + QString::fromLatin1(exchange_.lastCommand()));
     });
-    connect(&exchange_.serial(), &SerialLink::lost, this, [this] {
+    connect(&exchange_.serial(), &core::SerialLink::lost, this, [this] {
         emit sessionEvents_.supplyEvent(
-            SupplyEvent::LinkLost,
+            core::SupplyEvent::LinkLost,
             QStringLiteral("serial port failed: ") + exchange_.serial().device());
     });
     connect(&exchange_.tcp(), &QTcpSocket::disconnected, this, [this] {
-        emit sessionEvents_.supplyEvent(SupplyEvent::LinkLost,
+        emit sessionEvents_.supplyEvent(core::SupplyEvent::LinkLost,
                                         QStringLiteral("TCP connection closed"));
     });
     connect(&answerWatch_, &AnswerWatch::warningChanged, this, [this](const QString& warning) {
         statusBar_->setWarning(warning);
         if (warning.isEmpty()) {
-            emit sessionEvents_.supplyEvent(SupplyEvent::ReadingsFresh,
+            emit sessionEvents_.supplyEvent(core::SupplyEvent::ReadingsFresh,
                                             QStringLiteral("the supply answers"));
         } else {
-            emit sessionEvents_.supplyEvent(SupplyEvent::ReadingsStale, warning);
+            emit sessionEvents_.supplyEvent(core::SupplyEvent::ReadingsStale, warning);
         }
     });
-    connect(&exchange_, &CommandExchange::tcpError, this, [this](const QString& description) {
-        emit sessionEvents_.supplyEvent(SupplyEvent::Error,
+    connect(&exchange_, &core::CommandExchange::tcpError, this, [this](const QString& description) {
+        emit sessionEvents_.supplyEvent(core::SupplyEvent::Error,
                                         QStringLiteral("TCP error: ") + description);
         // Shown once the running exchange (if any) is over, so a message box
         // never holds a reply wait open.

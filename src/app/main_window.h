@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "app/answer_watch.h"
-#include "app/command_exchange.h"
-#include "app/main_state.h"
 #include "app/modal_runner.h"
-#include "app/session_events.h"
 #include "app/stale_marks.h"
 #include "app/widgets/prompter.h"
 #include "app/widgets/status_bar.h"
+#include "core/command_exchange.h"
+#include "core/main_state.h"
+#include "core/session_events.h"
 
 namespace zov::app {
 
@@ -51,13 +51,13 @@ public:
     // Shows the window and asks the user to choose a port (the end of start-up).
     void start();
 
-    MainState& state() { return state_; }
-    CommandExchange& exchange() { return exchange_; }
+    core::MainState& state() { return state_; }
+    core::CommandExchange& exchange() { return exchange_; }
     Prompter& prompter() { return prompter_; }
     StatusBar& statusBar1() { return *statusBar_; }
     ModalRunner& modalRunner() { return modalRunner_; }
     LinkSelection& linkSelection() { return *linkSelection_; }
-    SessionEvents& sessionEvents() { return sessionEvents_; }
+    core::SessionEvents& sessionEvents() { return sessionEvents_; }
     // The age of every field and lamp filled from the unit.
     StaleMarks& staleMarks() { return staleMarks_; }
 
@@ -120,13 +120,13 @@ private:
     void setCommandButtonsEnabled(bool enabled);
     void hideRawDataWindow();
 
-    MainState state_;
+    core::MainState state_;
     Prompter& prompter_;
     // Before the exchange: closing the links on the way out still announces
     // the link lost, so the announcements must outlive the exchange.
-    SessionEvents sessionEvents_;
+    core::SessionEvents sessionEvents_;
     StaleMarks staleMarks_;
-    CommandExchange exchange_;
+    core::CommandExchange exchange_;
     AnswerWatch answerWatch_;
     ModalRunner modalRunner_;
     StatusBar* statusBar_ = nullptr;

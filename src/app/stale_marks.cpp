@@ -21,7 +21,8 @@ void showGreyed(QWidget* widget, bool greyed) {
 
 }  // namespace
 
-StaleMarks::StaleMarks(const MainState& state, QObject* parent) : QObject(parent), state_(state) {
+StaleMarks::StaleMarks(const core::MainState& state, QObject* parent)
+    : QObject(parent), state_(state) {
     clock_.start();
     ageTimer_.setInterval(kAgeCheckMs);
     connect(&ageTimer_, &QTimer::timeout, this, &StaleMarks::checkAges);

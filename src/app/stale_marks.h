@@ -17,7 +17,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_state.h"
+#include "core/main_state.h"
 
 namespace zov::app {
 
@@ -32,7 +32,7 @@ public:
     // Appended to a stale widget's accessible description; "%1" is hh:mm:ss.
     static constexpr const char* kDescriptionSuffix = " (stale since %1)";
 
-    StaleMarks(const MainState& state, QObject* parent = nullptr);
+    StaleMarks(const core::MainState& state, QObject* parent = nullptr);
 
     // `shown` is filled from the replies to `commands` (sent unframed, as
     // "VSET;" or "22,"); a reply one of them misses makes it stale.
@@ -71,7 +71,7 @@ private:
     void markStale(Mark& mark, const QDateTime& since);
     void checkAges();
 
-    const MainState& state_;
+    const core::MainState& state_;
     std::vector<Mark> marks_;
     QElapsedTimer clock_;
     QTimer ageTimer_;

@@ -17,9 +17,9 @@ namespace {
 // programming button.
 constexpr int kUnlockRow = 0;
 constexpr int kReadRow = 1;
-constexpr int kOkRow = static_cast<int>(std::size(kProgrammingButtons)) - 1;
+constexpr int kOkRow = static_cast<int>(std::size(core::kProgrammingButtons)) - 1;
 
-std::size_t indexOf(FactoryField which) {
+std::size_t indexOf(core::FactoryField which) {
     return static_cast<std::size_t>(which);
 }
 
@@ -42,7 +42,7 @@ FactoryConfigWindow::FactoryConfigWindow(app::MainWindow& window)
     connect(ok, &QPushButton::clicked, this, &QDialog::close);
 
     int row = 0;
-    for (const ProgrammingButton& entry : kProgrammingButtons) {
+    for (const core::ProgrammingButton& entry : core::kProgrammingButtons) {
         QPushButton* button = makeButton(entry.name, QLatin1String(entry.caption), this);
         QLineEdit* field = app::makeReplyField(QLatin1String(entry.fieldName), QString(),
                                                QLatin1String(entry.fieldDescription), this);
@@ -59,7 +59,7 @@ FactoryConfigWindow::FactoryConfigWindow(app::MainWindow& window)
     app::applyProtocolNames(this);
 }
 
-QLineEdit* FactoryConfigWindow::field(FactoryField which) const {
+QLineEdit* FactoryConfigWindow::field(core::FactoryField which) const {
     return fields_[indexOf(which)];
 }
 
@@ -74,13 +74,13 @@ void FactoryConfigWindow::Command2_Click() {
 }
 
 void FactoryConfigWindow::btn_getConf_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     const QPointer<FactoryConfigWindow> open(this);
     exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(kReadConfiguration);
+    exchange.outputOutputString(core::kReadConfiguration);
     const QByteArray reply = exchange.inputInputString();
     if (open) {
-        const Configuration configuration = configurationFrom(app::textOf(reply));
+        const core::Configuration configuration = core::configurationFrom(core::textOf(reply));
         for (const auto& [which, text] : configuration.shown) {
             field(which)->setText(app::fromReply(text));
         }
@@ -89,15 +89,15 @@ void FactoryConfigWindow::btn_getConf_Click() {
     exchange.resumeBackgroundTimers();
 }
 
-void FactoryConfigWindow::program(const ProgrammingButton& button) {
-    app::CommandExchange& exchange = window_.exchange();
+void FactoryConfigWindow::program(const core::ProgrammingButton& button) {
+    core::CommandExchange& exchange = window_.exchange();
     app::Prompter& prompter = window_.prompter();
     exchange.suspendBackgroundTimers();
-    if (button.conversion == Conversion::AsTyped) {
+    if (button.conversion == core::Conversion::AsTyped) {
         // Sent as typed, so refused whole when it could carry another command.
         if (const auto entry = askSendableEntry(prompter, QLatin1String(button.prompt))) {
             showEntry(button.field, *entry);
-            send(textCommand(button.mnemonic, *entry));
+            send(core::textCommand(button.mnemonic, *entry));
         }
     } else {
         const std::string entry = prompter.input(QLatin1String(button.prompt))
@@ -105,9 +105,9 @@ void FactoryConfigWindow::program(const ProgrammingButton& button) {
                                       .toLatin1()
                                       .toStdString();
         showEntry(button.field, entry);
-        if (button.conversion == Conversion::Scaling) {
+        if (button.conversion == core::Conversion::Scaling) {
             programScaling(entry);
-        } else if (button.conversion == Conversion::Preheat) {
+        } else if (button.conversion == core::Conversion::Preheat) {
             programPreheat(entry);
         } else {
             programTurnOn(entry);
@@ -120,7 +120,7 @@ void FactoryConfigWindow::send(const std::string& command) {
     window_.exchange().outputOutputString(QByteArray::fromStdString(command));
 }
 
-void FactoryConfigWindow::showEntry(FactoryField which, const std::string& entry) {
+void FactoryConfigWindow::showEntry(core::FactoryField which, const std::string& entry) {
     field(which)->setText(app::fromReply(entry));
 }
 
@@ -128,29 +128,31 @@ void FactoryConfigWindow::showEntry(FactoryField which, const std::string& entry
 // current goes out even when the window was closed meanwhile, so the unit is
 // never left with half of the scaling asked for.
 void FactoryConfigWindow::programScaling(const std::string& entry) {
-    const ScalingEntry scaling = scalingFrom(entry);
+    const core::ScalingEntry scaling = core::scalingFrom(entry);
     kvVoltage_ = scaling.kvVoltage.value_or(kvVoltage_);
     if (!scaling.commands) {
         return;
     }
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->first));
     (void)exchange.inputInputString();
     exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->second));
 }
 
 void FactoryConfigWindow::programPreheat(const std::string& entry) {
-    const Preheat preheat = preheatCommand(entry);
+    const core::Preheat preheat = core::preheatCommand(entry);
     if (preheat.outOfRange) {
         reportOutsideConverter(window_.prompter(), QStringLiteral("filament preheat"),
-                               app::fromReply(entry), kPreheatFullScaleAmps, QStringLiteral("A"));
+                               app::fromReply(entry), core::kPreheatFullScaleAmps,
+                               QStringLiteral("A"));
     } else if (preheat.command) {
         send(*preheat.command);
     }
 }
 
 void FactoryConfigWindow::programTurnOn(const std::string& entry) {
-    const TurnOn turnOn = turnOnCommand(entry, window_.state().KvScaleFactor, kvVoltage_);
+    const core::TurnOn turnOn =
+        core::turnOnCommand(entry, window_.state().KvScaleFactor, kvVoltage_);
     if (turnOn.scalingUnknown) {
         window_.prompter().message(QStringLiteral("Please Set Unit Scaling!"));
     } else if (turnOn.outOfRange) {

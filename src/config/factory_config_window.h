@@ -10,7 +10,7 @@
 #include <array>
 #include <string>
 
-#include "config/factory_data.h"
+#include "core/factory_data.h"
 
 namespace zov::app {
 class MainWindow;
@@ -29,21 +29,21 @@ public:
     // "Get Configuration".
     void btn_getConf_Click();
     // One of the seven programming buttons.
-    void program(const ProgrammingButton& button);
+    void program(const core::ProgrammingButton& button);
 
-    [[nodiscard]] QLineEdit* field(FactoryField which) const;
+    [[nodiscard]] QLineEdit* field(core::FactoryField which) const;
     // The full-scale voltage in kV this window knows ("0" until read or programmed).
     [[nodiscard]] const std::string& kvVoltage() const { return kvVoltage_; }
 
 private:
     void send(const std::string& command);
-    void showEntry(FactoryField which, const std::string& entry);
+    void showEntry(core::FactoryField which, const std::string& entry);
     void programScaling(const std::string& entry);
     void programPreheat(const std::string& entry);
     void programTurnOn(const std::string& entry);
 
     app::MainWindow& window_;
-    std::array<QLineEdit*, std::size(kProgrammingButtons)> fields_{};
+    std::array<QLineEdit*, std::size(core::kProgrammingButtons)> fields_{};
     std::vector<QPushButton*> functionButtons_;
     std::string kvVoltage_ = "0";
 };

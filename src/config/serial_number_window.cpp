@@ -8,9 +8,9 @@
 #include "app/reply_field.h"
 #include "app/widgets/accessibility.h"
 #include "config/access_code.h"
-#include "config/factory_data.h"
 #include "config/typed_entry.h"
 #include "config/window_parts.h"
+#include "core/factory_data.h"
 #include "protocol/reply.h"
 
 namespace zov::config {
@@ -56,20 +56,20 @@ void SerialNumberWindow::Command1_Click() {
 }
 
 void SerialNumberWindow::Btn_serialNum_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     const auto entry = askSendableEntry(
         window_.prompter(), QStringLiteral("Enter Serial Number: EX. 101407139-A00041"));
     if (entry) {
         serialNumber_->setText(app::fromReply(*entry));
-        exchange.outputOutputString(QByteArray::fromStdString(textCommand("SNUS", *entry)));
+        exchange.outputOutputString(QByteArray::fromStdString(core::textCommand("SNUS", *entry)));
     }
     exchange.resumeBackgroundTimers();
 }
 
 void SerialNumberWindow::Btn_read_serialNum_Click() {
-    app::CommandExchange& exchange = window_.exchange();
-    app::MainState& state = window_.state();
+    core::CommandExchange& exchange = window_.exchange();
+    core::MainState& state = window_.state();
     const QPointer<SerialNumberWindow> open(this);
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(QByteArrayLiteral("SNUR;"));
@@ -79,7 +79,7 @@ void SerialNumberWindow::Btn_read_serialNum_Click() {
         if (open) {
             app::showNoReply(serialNumber_);
         }
-    } else if (const auto serial = protocol::cutUntil(app::textOf(reply), kValueStart, ';')) {
+    } else if (const auto serial = protocol::cutUntil(core::textOf(reply), kValueStart, ';')) {
         state.CommStatusFlag = true;
         if (open) {
             app::showAnswer(serialNumber_, app::fromReply(*serial));

@@ -45,9 +45,9 @@ void mnu_HWREV_Click(app::MainWindow& window, app::IdentityArea& identity) {
     }
     const auto command = hardwareRevisionCommand(*answer);
     if (command) {
-        app::CommandExchange& exchange = window.exchange();
+        core::CommandExchange& exchange = window.exchange();
         exchange.outputOutputString(QByteArray::fromStdString(*command));
-        if (revisionTaken(app::textOf(exchange.inputInputString()))) {
+        if (revisionTaken(core::textOf(exchange.inputInputString()))) {
             identity.btn_HWREV_Click();
             return;
         }
@@ -56,7 +56,7 @@ void mnu_HWREV_Click(app::MainWindow& window, app::IdentityArea& identity) {
 }
 
 void mnu_Reset_total_hrs_Click(app::MainWindow& window) {
-    app::CommandExchange& exchange = window.exchange();
+    core::CommandExchange& exchange = window.exchange();
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(QByteArrayLiteral("30,"));
     (void)exchange.inputInputString();
@@ -64,7 +64,7 @@ void mnu_Reset_total_hrs_Click(app::MainWindow& window) {
 }
 
 void enableWdt_Click(app::MainWindow& window, supply::SystemStatusArea& status) {
-    app::CommandExchange& exchange = window.exchange();
+    core::CommandExchange& exchange = window.exchange();
     const bool enabled = window.state().wdtEnabled;
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(watchdogToggleCommand(enabled));

@@ -34,34 +34,38 @@ UserOptionsWindow::UserOptionsWindow(app::MainWindow& window) : QDialog(&window)
 
     auto* overVoltage = new QGroupBox(QStringLiteral("OverVoltage"), this);
     auto* overVoltageRow = new QHBoxLayout(overVoltage);
-    addCheckBox(Option::Rov, "check_rov", QStringLiteral("ROV"), overVoltageRow);
-    overVoltageRow->addWidget(addEdit(Option::OverVoltage));
+    addCheckBox(core::Option::Rov, "check_rov", QStringLiteral("ROV"), overVoltageRow);
+    overVoltageRow->addWidget(addEdit(core::Option::OverVoltage));
     overVoltageRow->addWidget(textCaption(0, QStringLiteral("%")));
 
     auto* ramp = new QGroupBox(QStringLiteral("Ramp Rate"), this);
     auto* rampRow = new QHBoxLayout(ramp);
-    rampRow->addWidget(addEdit(Option::Ramp));
+    rampRow->addWidget(addEdit(core::Option::Ramp));
     rampRow->addWidget(textCaption(1, QStringLiteral("Sec")));
 
     auto* overCurrent = new QGroupBox(QStringLiteral("OverCurrent"), this);
-    addCheckBox(Option::Aol, "check_aol", QStringLiteral("AOL"), new QHBoxLayout(overCurrent));
+    addCheckBox(core::Option::Aol, "check_aol", QStringLiteral("AOL"),
+                new QHBoxLayout(overCurrent));
 
     auto* arc = new QGroupBox(QStringLiteral("ARC"), this);
     auto* arcColumn = new QVBoxLayout(arc);
     auto* arcEdits = new QGridLayout;
     arcColumn->addLayout(arcEdits);
     int captionIndex = 2;
-    for (const Option option : {Option::ArcCount, Option::ArcPeriod, Option::QuenchTime}) {
+    for (const core::Option option :
+         {core::Option::ArcCount, core::Option::ArcPeriod, core::Option::QuenchTime}) {
         app::NumericEdit* edit = addEdit(option);
         const int row = captionIndex - 2;
         arcEdits->addWidget(
-            textCaption(captionIndex, QLatin1String(numericOptionFor(option)->description), edit),
+            textCaption(captionIndex, QLatin1String(core::numericOptionFor(option)->description),
+                        edit),
             row, 0);
         arcEdits->addWidget(edit, row, 1);
         ++captionIndex;
     }
-    addCheckBox(Option::ReRamp, "Check1", QStringLiteral("Re-Ramp"), arcColumn);
-    addCheckBox(Option::NoArcDetect, "Check2", QStringLiteral("No Arc Detect mode"), arcColumn);
+    addCheckBox(core::Option::ReRamp, "Check1", QStringLiteral("Re-Ramp"), arcColumn);
+    addCheckBox(core::Option::NoArcDetect, "Check2", QStringLiteral("No Arc Detect mode"),
+                arcColumn);
 
     QPushButton* save = makeButton("Command1", QStringLiteral("Save Parameters"), this);
     connect(save, &QPushButton::clicked, this, &UserOptionsWindow::Command1_Click);
@@ -73,8 +77,8 @@ UserOptionsWindow::UserOptionsWindow(app::MainWindow& window) : QDialog(&window)
     app::applyProtocolNames(this);
 }
 
-QCheckBox* UserOptionsWindow::addCheckBox(Option option, const char* name, const QString& text,
-                                          QBoxLayout* layout) {
+QCheckBox* UserOptionsWindow::addCheckBox(core::Option option, const char* name,
+                                          const QString& text, QBoxLayout* layout) {
     auto* box = new QCheckBox(text, this);
     box->setObjectName(QLatin1String(name));
     layout->addWidget(box);
@@ -86,8 +90,8 @@ QCheckBox* UserOptionsWindow::addCheckBox(Option option, const char* name, const
     return box;
 }
 
-app::NumericEdit* UserOptionsWindow::addEdit(Option option) {
-    const NumericOption& numeric = *numericOptionFor(option);
+app::NumericEdit* UserOptionsWindow::addEdit(core::Option option) {
+    const core::NumericOption& numeric = *core::numericOptionFor(option);
     auto* edit = new app::NumericEdit(this);
     edit->setObjectName(QLatin1String(numeric.editName));
     edit->setAccessibleName(QLatin1String(numeric.description));
@@ -99,28 +103,28 @@ app::NumericEdit* UserOptionsWindow::addEdit(Option option) {
         // A value set here replaces whatever out-of-range value the unit had.
         edit->setSpecialValueText(QString());
         edit->setToolTip(QString());
-        texts_[indexOf(numeric.option)] = textFor(numeric, value);
+        texts_[indexOf(numeric.option)] = core::textFor(numeric, value);
     });
     return edit;
 }
 
 void UserOptionsWindow::applyEnableRules() {
-    edit(Option::OverVoltage)->setEnabled(checkBox(Option::Rov)->isChecked());
-    const bool arcDetection = !checkBox(Option::NoArcDetect)->isChecked();
-    edit(Option::ArcCount)->setEnabled(arcDetection);
-    edit(Option::ArcPeriod)->setEnabled(arcDetection);
+    edit(core::Option::OverVoltage)->setEnabled(checkBox(core::Option::Rov)->isChecked());
+    const bool arcDetection = !checkBox(core::Option::NoArcDetect)->isChecked();
+    edit(core::Option::ArcCount)->setEnabled(arcDetection);
+    edit(core::Option::ArcPeriod)->setEnabled(arcDetection);
 }
 
 void UserOptionsWindow::load() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     const QPointer<UserOptionsWindow> open(this);
     exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(kReadOptions);
+    exchange.outputOutputString(core::kReadOptions);
     const QByteArray reply = exchange.inputInputString();
     if (open) {
-        const std::vector<std::string> fields = optionFieldsFrom(app::textOf(reply));
+        const std::vector<std::string> fields = core::optionFieldsFrom(core::textOf(reply));
         std::copy(fields.begin(), fields.end(), texts_.begin());
-        optionsRead_ = fields.size() == kOptionCount;
+        optionsRead_ = fields.size() == core::kOptionCount;
         if (optionsRead_) {
             showOptions();
         }
@@ -129,18 +133,18 @@ void UserOptionsWindow::load() {
 }
 
 void UserOptionsWindow::showOptions() {
-    for (std::size_t i = 0; i < kOptionCount; ++i) {
-        const auto option = static_cast<Option>(i);
+    for (std::size_t i = 0; i < core::kOptionCount; ++i) {
+        const auto option = static_cast<core::Option>(i);
         if (QCheckBox* box = checks_[i]) {
-            const auto checked = checkedFrom(texts_[i]);
+            const auto checked = core::checkedFrom(texts_[i]);
             if (!checked) {
                 return;
             }
             box->setChecked(*checked);
             continue;
         }
-        const NumericOption& numeric = *numericOptionFor(option);
-        const auto value = shownValue(numeric, texts_[i]);
+        const core::NumericOption& numeric = *core::numericOptionFor(option);
+        const auto value = core::shownValue(numeric, texts_[i]);
         if (!value) {
             return;
         }
@@ -150,9 +154,9 @@ void UserOptionsWindow::showOptions() {
 
 // A value the edit cannot hold is shown as it came and its text kept, so a
 // save sends the unit's own value back rather than the edit's nearest one.
-void UserOptionsWindow::showUnitValue(const NumericOption& option, double value) {
+void UserOptionsWindow::showUnitValue(const core::NumericOption& option, double value) {
     app::NumericEdit* target = edit(option.option);
-    if (editCanHold(option.limits, value)) {
+    if (core::editCanHold(option.limits, value)) {
         target->setValue(value);
         return;
     }
@@ -183,13 +187,13 @@ void UserOptionsWindow::Command1_Click() {
             return;
         }
     }
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     const QPointer<UserOptionsWindow> open(this);
     exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArray::fromStdString(saveCommand(texts_)));
-    const SaveVerdict verdict = verdictFrom(app::textOf(exchange.inputInputString()));
-    if (verdict != SaveVerdict::None) {
-        prompter.message(QLatin1String(warningFor(verdict)), QStringLiteral("User Configs"),
+    exchange.outputOutputString(QByteArray::fromStdString(core::saveCommand(texts_)));
+    const core::SaveVerdict verdict = core::verdictFrom(core::textOf(exchange.inputInputString()));
+    if (verdict != core::SaveVerdict::None) {
+        prompter.message(QLatin1String(core::warningFor(verdict)), QStringLiteral("User Configs"),
                          app::Prompter::Icon::Warning);
     }
     exchange.resumeBackgroundTimers();

@@ -10,7 +10,7 @@
 #include <array>
 
 #include "app/widgets/numeric_edit.h"
-#include "config/user_options.h"
+#include "core/user_options.h"
 
 class QBoxLayout;
 
@@ -31,28 +31,32 @@ public:
     // "Save Parameters".
     void Command1_Click();
 
-    [[nodiscard]] const OptionTexts& texts() const { return texts_; }
-    [[nodiscard]] QCheckBox* checkBox(Option option) const { return checks_[indexOf(option)]; }
-    [[nodiscard]] app::NumericEdit* edit(Option option) const { return edits_[indexOf(option)]; }
+    [[nodiscard]] const core::OptionTexts& texts() const { return texts_; }
+    [[nodiscard]] QCheckBox* checkBox(core::Option option) const {
+        return checks_[indexOf(option)];
+    }
+    [[nodiscard]] app::NumericEdit* edit(core::Option option) const {
+        return edits_[indexOf(option)];
+    }
 
 private:
-    QCheckBox* addCheckBox(Option option, const char* name, const QString& caption,
+    QCheckBox* addCheckBox(core::Option option, const char* name, const QString& caption,
                            QBoxLayout* layout);
-    app::NumericEdit* addEdit(Option option);
+    app::NumericEdit* addEdit(core::Option option);
     void applyEnableRules();
     // Sets the controls from the texts in order, up to a text its control
     // cannot take.
     void showOptions();
-    void showUnitValue(const NumericOption& option, double value);
+    void showUnitValue(const core::NumericOption& option, double value);
 
     app::MainWindow& window_;
-    OptionTexts texts_ = startTexts();
+    core::OptionTexts texts_ = core::startTexts();
     // All nine options came from the unit; until then the window shows start
     // values that are not the unit's, and Save sends nothing.
     bool optionsRead_ = false;
     // By option; a check box or an edit for each.
-    std::array<QCheckBox*, kOptionCount> checks_{};
-    std::array<app::NumericEdit*, kOptionCount> edits_{};
+    std::array<QCheckBox*, core::kOptionCount> checks_{};
+    std::array<app::NumericEdit*, core::kOptionCount> edits_{};
 };
 
 }  // namespace zov::config

@@ -33,33 +33,33 @@ QString timestamp(const QDateTime& when) {
     return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODateWithMs);
 }
 
-QString eventName(app::SupplyEvent kind) {
+QString eventName(core::SupplyEvent kind) {
     switch (kind) {
-        case app::SupplyEvent::LinkChosen:
+        case core::SupplyEvent::LinkChosen:
             return QStringLiteral("link chosen");
-        case app::SupplyEvent::LinkLost:
+        case core::SupplyEvent::LinkLost:
             return QStringLiteral("link lost");
-        case app::SupplyEvent::SetpointProgrammed:
+        case core::SupplyEvent::SetpointProgrammed:
             return QStringLiteral("setpoint programmed");
-        case app::SupplyEvent::XrayRequested:
+        case core::SupplyEvent::XrayRequested:
             return QStringLiteral("X-ray requested");
-        case app::SupplyEvent::XrayAcknowledged:
+        case core::SupplyEvent::XrayAcknowledged:
             return QStringLiteral("X-ray acknowledged");
-        case app::SupplyEvent::StatusChanged:
+        case core::SupplyEvent::StatusChanged:
             return QStringLiteral("status changed");
-        case app::SupplyEvent::FaultChanged:
+        case core::SupplyEvent::FaultChanged:
             return QStringLiteral("fault changed");
-        case app::SupplyEvent::InterlockChanged:
+        case core::SupplyEvent::InterlockChanged:
             return QStringLiteral("interlock changed");
-        case app::SupplyEvent::ArcCounted:
+        case core::SupplyEvent::ArcCounted:
             return QStringLiteral("arc counted");
-        case app::SupplyEvent::SeasoningStep:
+        case core::SupplyEvent::SeasoningStep:
             return QStringLiteral("seasoning step");
-        case app::SupplyEvent::ReadingsStale:
+        case core::SupplyEvent::ReadingsStale:
             return QStringLiteral("stale");
-        case app::SupplyEvent::ReadingsFresh:
+        case core::SupplyEvent::ReadingsFresh:
             return QStringLiteral("fresh");
-        case app::SupplyEvent::Error:
+        case core::SupplyEvent::Error:
             break;
     }
     return QStringLiteral("error");
@@ -70,7 +70,7 @@ QByteArray readingLine(const QDateTime& when, const QString& variable, double va
                 QString::fromStdString(protocol::plainNumber(value)), {});
 }
 
-QByteArray eventLine(const QDateTime& when, app::SupplyEvent kind, const QString& detail) {
+QByteArray eventLine(const QDateTime& when, core::SupplyEvent kind, const QString& detail) {
     return line(when, eventName(kind), {}, {}, detail);
 }
 

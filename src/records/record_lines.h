@@ -10,7 +10,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "app/session_events.h"
+#include "core/session_events.h"
 
 namespace zov::records {
 
@@ -22,10 +22,10 @@ inline constexpr int kDetailLimit = 512;
 // or a line break, else as it is.
 [[nodiscard]] QByteArray csvField(const QString& text);
 [[nodiscard]] QString timestamp(const QDateTime& when);
-[[nodiscard]] QString eventName(app::SupplyEvent kind);
+[[nodiscard]] QString eventName(core::SupplyEvent kind);
 
 [[nodiscard]] QByteArray readingLine(const QDateTime& when, const QString& variable, double value);
-[[nodiscard]] QByteArray eventLine(const QDateTime& when, app::SupplyEvent kind,
+[[nodiscard]] QByteArray eventLine(const QDateTime& when, core::SupplyEvent kind,
                                    const QString& detail);
 // The record's own beginning and end ("recording started", "recording stopped").
 [[nodiscard]] QByteArray noteLine(const QDateTime& when, const QString& event,

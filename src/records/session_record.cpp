@@ -21,18 +21,18 @@ QString shown(const QString& path) {
 
 }  // namespace
 
-SessionRecord::SessionRecord(app::SessionEvents& events, QObject* parent)
+SessionRecord::SessionRecord(core::SessionEvents& events, QObject* parent)
     : QObject(parent), clock_([] { return QDateTime::currentDateTime(); }) {
     diskSync_.setObjectName(QStringLiteral("tmr_RECORDSYNC"));
     diskSync_.setInterval(kDiskSyncMs);
     diskSync_.setTimerType(Qt::VeryCoarseTimer);
     connect(&diskSync_, &QTimer::timeout, this, &SessionRecord::syncToDisk);
-    connect(&events, &app::SessionEvents::monitorRead, this,
+    connect(&events, &core::SessionEvents::monitorRead, this,
             [this](const QString& variable, double value) {
                 record(readingLine(clock_(), variable, value));
             });
-    connect(&events, &app::SessionEvents::supplyEvent, this,
-            [this](app::SupplyEvent kind, const QString& detail) {
+    connect(&events, &core::SessionEvents::supplyEvent, this,
+            [this](core::SupplyEvent kind, const QString& detail) {
                 record(eventLine(clock_(), kind, detail));
             });
 }

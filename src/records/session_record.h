@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/session_events.h"
+#include "core/session_events.h"
 
 namespace zov::records {
 
@@ -24,7 +24,7 @@ public:
     // was written, so a power cut loses at most this much.
     static constexpr int kDiskSyncMs = 1000;
 
-    explicit SessionRecord(app::SessionEvents& events, QObject* parent = nullptr);
+    explicit SessionRecord(core::SessionEvents& events, QObject* parent = nullptr);
     ~SessionRecord() override;
 
     // Starts a new record at `path` (an existing file is replaced); the

@@ -4,10 +4,10 @@
 
 namespace zov::records {
 
-TrafficRecorder::TrafficRecorder(app::CommandExchange& exchange, QObject* parent)
+TrafficRecorder::TrafficRecorder(core::CommandExchange& exchange, QObject* parent)
     : QObject(parent), exchange_(exchange) {
     clock_.start();
-    using app::CommandExchange;
+    using core::CommandExchange;
     connect(&exchange, &CommandExchange::transmitted, this, &TrafficRecorder::onTransmitted);
     connect(&exchange, &CommandExchange::replyMissing, this, &TrafficRecorder::onReplyMissing);
     connect(&exchange, &CommandExchange::received, this, &TrafficRecorder::onReceived);

@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 
-#include "app/command_exchange.h"
+#include "core/command_exchange.h"
 #include "records/traffic_log.h"
 
 namespace zov::records {
@@ -15,7 +15,7 @@ namespace zov::records {
 class TrafficRecorder : public QObject {
     Q_OBJECT
 public:
-    explicit TrafficRecorder(app::CommandExchange& exchange, QObject* parent = nullptr);
+    explicit TrafficRecorder(core::CommandExchange& exchange, QObject* parent = nullptr);
 
     TrafficLog& log() { return log_; }
     const TrafficLog& log() const { return log_; }
@@ -32,7 +32,7 @@ private:
     // "TCP host:port" or the serial device, built again only when it changes.
     const QString& currentLink();
 
-    app::CommandExchange& exchange_;
+    core::CommandExchange& exchange_;
     TrafficLog log_;
     QElapsedTimer clock_;
     qint64 transmittedAtNs_ = -1;

@@ -5,7 +5,7 @@
 
 namespace zov::records {
 
-using app::SupplyEvent;
+using core::SupplyEvent;
 
 MarkerLane laneOf(SupplyEvent kind, const QString& detail) {
     static const QRegularExpression off(QStringLiteral("\\bOFF\\b"),

@@ -9,7 +9,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/session_events.h"
+#include "core/session_events.h"
 
 namespace zov::records {
 
@@ -18,14 +18,14 @@ inline constexpr int kMarkerLanes = 6;
 
 struct Marker {
     std::int64_t timeMs;
-    app::SupplyEvent kind;
+    core::SupplyEvent kind;
     MarkerLane lane;
     QString detail;
 };
 
 // Which lane an event goes in: an X-ray request or acknowledgement whose
 // detail says OFF is an "off" marker, any other is "on".
-[[nodiscard]] MarkerLane laneOf(app::SupplyEvent kind, const QString& detail);
+[[nodiscard]] MarkerLane laneOf(core::SupplyEvent kind, const QString& detail);
 
 class MarkerLog {
 public:
@@ -33,7 +33,7 @@ public:
 
     // Times are kept non-decreasing as in TrendSeries; the detail is cut to
     // kMaxDetail characters.
-    void append(std::int64_t timeMs, app::SupplyEvent kind, const QString& detail);
+    void append(std::int64_t timeMs, core::SupplyEvent kind, const QString& detail);
 
     [[nodiscard]] std::size_t size() const { return markers_.size(); }
     [[nodiscard]] std::size_t capacity() const { return capacity_; }

@@ -26,9 +26,9 @@ TrendStore::TrendStore(QObject* parent, std::size_t seriesCapacity, std::size_t 
     wallAtZero_ = QDateTime::currentMSecsSinceEpoch();
 }
 
-void TrendStore::follow(const app::SessionEvents& events) {
-    connect(&events, &app::SessionEvents::monitorRead, this, &TrendStore::addReading);
-    connect(&events, &app::SessionEvents::supplyEvent, this, &TrendStore::addEvent);
+void TrendStore::follow(const core::SessionEvents& events) {
+    connect(&events, &core::SessionEvents::monitorRead, this, &TrendStore::addReading);
+    connect(&events, &core::SessionEvents::supplyEvent, this, &TrendStore::addEvent);
 }
 
 void TrendStore::setClock(Clock clock, std::int64_t wallClockAtZeroMs) {
@@ -50,7 +50,7 @@ void TrendStore::addReading(const QString& variable, double value) {
     }
 }
 
-void TrendStore::addEvent(app::SupplyEvent kind, const QString& detail) {
+void TrendStore::addEvent(core::SupplyEvent kind, const QString& detail) {
     markers_.append(clock_(), kind, detail);
     emit appended();
 }

@@ -9,7 +9,7 @@
 #include <functional>
 #include <utility>
 
-#include "app/session_events.h"
+#include "core/session_events.h"
 #include "records/trend_markers.h"
 #include "records/trend_series.h"
 
@@ -45,11 +45,11 @@ public:
                         std::size_t markerCapacity = kMarkerCapacity);
 
     // Listens to the session's readings and events from now on.
-    void follow(const app::SessionEvents& events);
+    void follow(const core::SessionEvents& events);
     void setClock(Clock clock, std::int64_t wallClockAtZeroMs);
 
     void addReading(const QString& variable, double value);
-    void addEvent(app::SupplyEvent kind, const QString& detail);
+    void addEvent(core::SupplyEvent kind, const QString& detail);
 
     [[nodiscard]] const TrendSeries& series(int quantity) const { return series_.at(quantity); }
     [[nodiscard]] const MarkerLog& markers() const { return markers_; }

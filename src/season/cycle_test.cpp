@@ -28,7 +28,7 @@ CycleTest::CycleTest(app::MainWindow& window, supply::XrayEnableArea& xray)
       timer_(new QTimer(&window)) {
     setObjectName(QStringLiteral("cycleTest"));
     timer_->setObjectName(QStringLiteral("CycleTimer"));
-    timer_->setInterval(kTickMs);
+    timer_->setInterval(core::kTickMs);
     window.exchange().connectTimer(*timer_, this, [this] { CycleTimer_Timer(); });
     item_->setText(kCaptionIdle);
     connect(item_, &QAction::triggered, this, &CycleTest::menu_cycleHv_Click);
@@ -52,7 +52,7 @@ std::optional<std::int16_t> CycleTest::ask(const QString& prompt, const QString&
         refuse(QStringLiteral("No %1 was entered; the cycle test did not start.").arg(what));
         return std::nullopt;
     }
-    const auto seconds = secondsFrom(*entry);
+    const auto seconds = core::secondsFrom(*entry);
     if (!seconds) {
         refuse(QStringLiteral("The %1 \"%2\" is not a number of seconds from -32768 to 32767; "
                               "the cycle test did not start.")

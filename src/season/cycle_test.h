@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "season/season_profile.h"
+#include "core/season_profile.h"
 
 class QAction;
 
@@ -50,7 +50,7 @@ private:
     supply::XrayEnableArea& xray_;
     QAction* item_;
     QTimer* timer_;
-    Rhythm rhythm_;
+    core::Rhythm rhythm_;
     bool active_ = false;
 };
 

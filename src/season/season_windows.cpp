@@ -10,7 +10,7 @@
 namespace zov::season {
 namespace {
 
-constexpr int kHeadsFirst = kSteps;  // Text1(20) .. Text1(24) head the columns
+constexpr int kHeadsFirst = core::kSteps;  // Text1(20) .. Text1(24) head the columns
 
 QString arrayName(const char* name, int index) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
@@ -66,10 +66,10 @@ SeasoningWindow::SeasoningWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
             captionBox(arrayName("Text1", index), QLatin1String(heads[c]), this);
         grid->addWidget(captions_[static_cast<std::size_t>(index)], 0, c);
     }
-    const QStringList kvList = kvEntries();
-    const QStringList maList = maEntries();
-    const QStringList timeList = minuteEntries();
-    for (int i = 0; i < kSteps; ++i) {
+    const QStringList kvList = core::kvEntries();
+    const QStringList maList = core::maEntries();
+    const QStringList timeList = core::minuteEntries();
+    for (int i = 0; i < core::kSteps; ++i) {
         const auto at = static_cast<std::size_t>(i);
         const QString step = QStringLiteral("Step %1 ").arg(i + 1);
         captions_[at] = captionBox(arrayName("Text1", i), QString::number(i + 1), this);
@@ -108,28 +108,28 @@ SeasoningWindow::SeasoningWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
 
     timer_.setParent(this);
     timer_.setObjectName(QStringLiteral("Timer_Season"));
-    timer_.setInterval(kTickMs);
+    timer_.setInterval(core::kTickMs);
 
-    setProfile(defaultProfile());
+    setProfile(core::defaultProfile());
     app::applyProtocolNames(this);
 }
 
-StepText SeasoningWindow::row(int index) const {
+core::StepText SeasoningWindow::row(int index) const {
     return {combo_kv(index)->currentText(), combo_ma(index)->currentText(),
             combo_time(index)->currentText(), chk_cycle(index)->isChecked()};
 }
 
-Profile SeasoningWindow::profile() const {
-    Profile profile;
-    for (int i = 0; i < kSteps; ++i) {
+core::Profile SeasoningWindow::profile() const {
+    core::Profile profile;
+    for (int i = 0; i < core::kSteps; ++i) {
         profile[static_cast<std::size_t>(i)] = row(i);
     }
     return profile;
 }
 
-void SeasoningWindow::setProfile(const Profile& profile) {
-    for (int i = 0; i < kSteps; ++i) {
-        const StepText& row = profile[static_cast<std::size_t>(i)];
+void SeasoningWindow::setProfile(const core::Profile& profile) {
+    for (int i = 0; i < core::kSteps; ++i) {
+        const core::StepText& row = profile[static_cast<std::size_t>(i)];
         select(combo_kv(i), row.kv);
         select(combo_ma(i), row.ma);
         select(combo_time(i), row.minutes);

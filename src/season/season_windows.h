@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <array>
 
-#include "season/season_profile.h"
+#include "core/season_profile.h"
 
 namespace zov::season {
 
@@ -22,9 +22,9 @@ public:
     explicit SeasoningWindow(QWidget* parent = nullptr);
 
     // The texts in the boxes now, and the marks.
-    [[nodiscard]] Profile profile() const;
-    [[nodiscard]] StepText row(int index) const;
-    void setProfile(const Profile& profile);
+    [[nodiscard]] core::Profile profile() const;
+    [[nodiscard]] core::StepText row(int index) const;
+    void setProfile(const core::Profile& profile);
 
     // Arrays keep their index in the objectName: "combo_kv(0)", "chk_cycle(14)".
     QComboBox* combo_kv(int i) const { return kv_.at(static_cast<std::size_t>(i)); }
@@ -45,11 +45,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    std::array<QComboBox*, kSteps> kv_{};
-    std::array<QComboBox*, kSteps> ma_{};
-    std::array<QComboBox*, kSteps> time_{};
-    std::array<QCheckBox*, kSteps> cycle_{};
-    std::array<QLineEdit*, kSteps + 5> captions_{};
+    std::array<QComboBox*, core::kSteps> kv_{};
+    std::array<QComboBox*, core::kSteps> ma_{};
+    std::array<QComboBox*, core::kSteps> time_{};
+    std::array<QCheckBox*, core::kSteps> cycle_{};
+    std::array<QLineEdit*, core::kSteps + 5> captions_{};
     QPushButton* start_;
     QPushButton* save_;
     QPushButton* load_;

@@ -58,7 +58,7 @@ SeasoningWindow& Seasoning::loadProfileWindow() {
     QWidget* loaded = window_.secondaryWindow(kProfileWindowName, [this] {
         auto* profile = new SeasoningWindow(&window_);
         // The load: the 30/60 rhythm afresh, the default profile (the window's own).
-        cycle_ = Rhythm{0, kCycleOnTime, kCyclePeriod};
+        cycle_ = core::Rhythm{0, core::kCycleOnTime, core::kCyclePeriod};
         connect(profile->Command1(), &QPushButton::clicked, this, &Seasoning::Command1_Click);
         connect(profile->btn_SaveProfile(), &QPushButton::clicked, this, &Seasoning::saveProfile);
         connect(profile->btn_LoadProfile(), &QPushButton::clicked, this, &Seasoning::loadProfile);
@@ -117,9 +117,9 @@ void Seasoning::Command1_Click() {
     if (!profile_) {
         return;
     }
-    const app::MainState& state = window_.state();
-    const Profile profile = profile_->profile();
-    if (const auto problem = checkRun(profile, state.KvScaleFactor, state.mAScaleFactor)) {
+    const core::MainState& state = window_.state();
+    const core::Profile profile = profile_->profile();
+    if (const auto problem = core::checkRun(profile, state.KvScaleFactor, state.mAScaleFactor)) {
         window_.prompter().message(
             describe(*problem) + QStringLiteral("\nThe run was not started; nothing was sent."),
             kMessageTitle, app::Prompter::Icon::Warning);
@@ -129,7 +129,7 @@ void Seasoning::Command1_Click() {
     window_.exchange().stopTimer(profile_->Timer_Season());
     const unsigned run = ++run_;
     running_ = true;
-    clock_ = SeasonClock{0, std::get<std::int16_t>(checkedMinutes(profile[0], 0)), 0};
+    clock_ = core::SeasonClock{0, std::get<std::int16_t>(core::checkedMinutes(profile[0], 0)), 0};
     if (profile_->chk_cycle(0)->isChecked() && !beginCycling(run)) {
         return;
     }
@@ -148,28 +148,28 @@ void Seasoning::Command1_Click() {
     progress.raise();
 }
 
-std::optional<Problem> Seasoning::applySeasonStep(int index) {
+std::optional<core::Problem> Seasoning::applySeasonStep(int index) {
     if (!profile_) {
         return std::nullopt;
     }
-    const app::MainState& state = window_.state();
+    const core::MainState& state = window_.state();
     const auto counts =
-        checkedCounts(profile_->row(index), index, state.KvScaleFactor, state.mAScaleFactor);
-    if (const auto* problem = std::get_if<Problem>(&counts)) {
+        core::checkedCounts(profile_->row(index), index, state.KvScaleFactor, state.mAScaleFactor);
+    if (const auto* problem = std::get_if<core::Problem>(&counts)) {
         return *problem;
     }
-    const StepCounts& step = std::get<StepCounts>(counts);
-    const StepText text = profile_->row(index);
+    const core::StepCounts& step = std::get<core::StepCounts>(counts);
+    const core::StepText text = profile_->row(index);
     // Both replies are read and left unexamined: the run never looks at the
     // unit's answers, and a silent unit is not counted here.
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(vrefCommand(step.kv));
+    exchange.outputOutputString(core::vrefCommand(step.kv));
     (void)exchange.inputInputString();
-    exchange.outputOutputString(irefCommand(step.ma));
+    exchange.outputOutputString(core::irefCommand(step.ma));
     (void)exchange.inputInputString();
     emit window_.sessionEvents().supplyEvent(
-        app::SupplyEvent::SeasoningStep,
+        core::SupplyEvent::SeasoningStep,
         QStringLiteral("step %1: %2 kV, %3 mA, %4 min")
             .arg(index + 1)
             .arg(text.kv.left(kStepTextShown), text.ma.left(kStepTextShown),
@@ -207,12 +207,13 @@ void Seasoning::stepChange(unsigned run) {
     // No tick while the step change's exchanges wait.
     profile_->Timer_Season().stop();
     clock_.CurrentStep = static_cast<std::int16_t>(clock_.CurrentStep + 1);
-    if (clock_.CurrentStep >= kSteps) {
+    if (clock_.CurrentStep >= core::kSteps) {
         endRun();
         return;
     }
-    const auto minutes = checkedMinutes(profile_->row(clock_.CurrentStep), clock_.CurrentStep);
-    if (const auto* problem = std::get_if<Problem>(&minutes)) {
+    const auto minutes =
+        core::checkedMinutes(profile_->row(clock_.CurrentStep), clock_.CurrentStep);
+    if (const auto* problem = std::get_if<core::Problem>(&minutes)) {
         endRunBecause(*problem);
         return;
     }
@@ -250,7 +251,7 @@ void Seasoning::endRun() {
     }
 }
 
-void Seasoning::endRunBecause(const Problem& problem) {
+void Seasoning::endRunBecause(const core::Problem& problem) {
     const int step = problem.step;
     endRun();
     window_.prompter().message(
@@ -280,9 +281,10 @@ void Seasoning::saveProfile() {
     if (!profile_) {
         return;
     }
-    const app::MainState& state = window_.state();
-    const Profile profile = profile_->profile();
-    if (const auto problem = checkForSaving(profile, state.KvScaleFactor, state.mAScaleFactor)) {
+    const core::MainState& state = window_.state();
+    const core::Profile profile = profile_->profile();
+    if (const auto problem =
+            core::checkForSaving(profile, state.KvScaleFactor, state.mAScaleFactor)) {
         window_.prompter().message(
             describe(*problem) + QStringLiteral("\nThe profile was not saved."), kMessageTitle,
             app::Prompter::Icon::Warning);
@@ -300,7 +302,7 @@ void Seasoning::saveProfile() {
                                    kMessageTitle, app::Prompter::Icon::Warning);
         return;
     }
-    const QByteArray csv = profileCsv(profile);
+    const QByteArray csv = core::profileCsv(profile);
     if (file.write(csv) != csv.size() || !file.commit()) {
         window_.prompter().message(QStringLiteral("Cannot save the profile to %1: %2")
                                        .arg(QDir::toNativeSeparators(*path), file.errorString()),
@@ -326,20 +328,20 @@ void Seasoning::loadProfile() {
         refuse(QStringLiteral("Cannot read %1: %2").arg(shown, file.errorString()));
         return;
     }
-    const QByteArray bytes = file.read(kProfileFileByteLimit + 1);
-    if (bytes.size() > kProfileFileByteLimit) {
+    const QByteArray bytes = file.read(core::kProfileFileByteLimit + 1);
+    if (bytes.size() > core::kProfileFileByteLimit) {
         refuse(QStringLiteral("%1 is too long to be a profile.").arg(shown));
         return;
     }
-    const app::MainState& state = window_.state();
-    const auto read = profileFromCsv(bytes, state.KvScaleFactor, state.mAScaleFactor);
-    if (const auto* problem = std::get_if<FileProblem>(&read)) {
+    const core::MainState& state = window_.state();
+    const auto read = core::profileFromCsv(bytes, state.KvScaleFactor, state.mAScaleFactor);
+    if (const auto* problem = std::get_if<core::FileProblem>(&read)) {
         refuse(QStringLiteral("Line %1 of %2: %3").arg(problem->line).arg(shown, problem->reason));
         return;
     }
     // The window may have gone while the file was chosen.
     if (profile_) {
-        profile_->setProfile(std::get<Profile>(read));
+        profile_->setProfile(std::get<core::Profile>(read));
     }
 }
 

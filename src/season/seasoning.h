@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "season/season_profile.h"
+#include "core/season_profile.h"
 #include "season/season_windows.h"
 
 namespace zov::app {
@@ -56,7 +56,7 @@ public:
     void Stop_Click();
     // Sends step `index`'s "VREF" and "IREF"; sends nothing and returns the
     // problem when its texts cannot be sent.
-    std::optional<Problem> applySeasonStep(int index);
+    std::optional<core::Problem> applySeasonStep(int index);
     void seasonCycleTick();
 
     // "Save Profile..." and "Load Profile...".
@@ -65,8 +65,8 @@ public:
 
     // --- state, for the windows and tests ---
     [[nodiscard]] bool running() const { return running_; }
-    [[nodiscard]] const SeasonClock& clock() const { return clock_; }
-    [[nodiscard]] const Rhythm& cycle() const { return cycle_; }
+    [[nodiscard]] const core::SeasonClock& clock() const { return clock_; }
+    [[nodiscard]] const core::Rhythm& cycle() const { return cycle_; }
     // The loaded windows, or null.
     SeasoningWindow* profileWindow() const { return profile_; }
     SeasonProgressWindow* progressWindow() const { return progress_; }
@@ -86,7 +86,7 @@ private:
     void stepChange(unsigned run);
     // Unloads the profile window, then the progress window.
     void endRun();
-    void endRunBecause(const Problem& problem);
+    void endRunBecause(const core::Problem& problem);
     void onProfileClosing();
     void onProgressClosing();
 
@@ -94,8 +94,8 @@ private:
     supply::XrayEnableArea& xray_;
     QPointer<SeasoningWindow> profile_;
     QPointer<SeasonProgressWindow> progress_;
-    SeasonClock clock_;
-    Rhythm cycle_{0, kCycleOnTime, kCyclePeriod};
+    core::SeasonClock clock_;
+    core::Rhythm cycle_{0, core::kCycleOnTime, core::kCyclePeriod};
     bool running_ = false;
     // Counts the runs started, so a handler that waited knows whether its run
     // is the one still going.

@@ -16,7 +16,8 @@ namespace zov::supply {
 namespace {
 
 // The first selected of these is the channel, in this order.
-constexpr std::array<Channel, 4> kSelectionOrder{Channel::A, Channel::B, Channel::D, Channel::C};
+constexpr std::array<core::Channel, 4> kSelectionOrder{core::Channel::A, core::Channel::B,
+                                                       core::Channel::D, core::Channel::C};
 
 QPushButton* makeButton(const char* name, const QString& caption, const QString& toolTip,
                         QWidget* parent) {
@@ -34,26 +35,26 @@ DacEditorArea::DacEditorArea(app::MainWindow& window, DacSettingsArea& displays)
     auto* channels = new QGroupBox(QStringLiteral("Program Setpoints"), this);
     channels->setObjectName(QStringLiteral("fra_PROGSETPOINTS"));
     auto* channelColumn = new QVBoxLayout(channels);
-    for (const SetpointChannel& row : kSetpointChannels) {
+    for (const core::SetpointChannel& row : core::kSetpointChannels) {
         auto* option = new QRadioButton(QLatin1String(row.editorCaption), channels);
         option->setObjectName(QLatin1String(row.editorOption));
         channelColumn->addWidget(option);
         options_[index(row.channel)] = option;
-        const Channel channel = row.channel;
+        const core::Channel channel = row.channel;
         connect(option, &QRadioButton::clicked, this, [this, channel] { selectChannel(channel); });
         if (row.startsHidden) {
             window_.markStartsHidden(option);
         }
     }
 
-    modifying_ = makeCaption(QLatin1String(editorChannel(Channel::A).modifyingCaption), nullptr,
-                             QStringLiteral("lbl_CHMOD"), this);
+    modifying_ = makeCaption(QLatin1String(core::editorChannel(core::Channel::A).modifyingCaption),
+                             nullptr, QStringLiteral("lbl_CHMOD"), this);
     scaled_ = new app::NumericEdit(this);
     scaled_->setObjectName(QStringLiteral("ctrl_SCALVAL"));
     count_ = new app::NumericEdit(this);
     count_->setObjectName(QStringLiteral("ctrl_BITVAL"));
     count_->setLowerBound(0);
-    count_->setUpperBound(kMaxCount);
+    count_->setUpperBound(core::kMaxCount);
     count_->setIncrement(1);
     QLabel* scaledCaption = makeCaption(QStringLiteral("Scaled Value"), scaled_, {}, this);
     QLabel* countCaption = makeCaption(QStringLiteral("Bit Value"), count_, {}, this);
@@ -91,12 +92,12 @@ DacEditorArea::DacEditorArea(app::MainWindow& window, DacSettingsArea& displays)
 
     connect(&window_, &app::MainWindow::scaleFactorsChanged, this, &DacEditorArea::showScale);
 
-    options_[index(Channel::A)]->setChecked(true);
-    selectChannel(Channel::A);
+    options_[index(core::Channel::A)]->setChecked(true);
+    selectChannel(core::Channel::A);
 }
 
-std::optional<Channel> DacEditorArea::selectedChannel() const {
-    for (const Channel channel : kSelectionOrder) {
+std::optional<core::Channel> DacEditorArea::selectedChannel() const {
+    for (const core::Channel channel : kSelectionOrder) {
         if (options_[index(channel)]->isChecked()) {
             return channel;
         }
@@ -104,12 +105,12 @@ std::optional<Channel> DacEditorArea::selectedChannel() const {
     return std::nullopt;
 }
 
-double DacEditorArea::scale(const EditorChannel& row) const {
-    return scaleOf(setpointChannel(row.channel), window_.state());
+double DacEditorArea::scale(const core::EditorChannel& row) const {
+    return core::scaleOf(core::setpointChannel(row.channel), window_.state());
 }
 
-void DacEditorArea::selectChannel(Channel channel) {
-    const EditorChannel& row = editorChannel(channel);
+void DacEditorArea::selectChannel(core::Channel channel) {
+    const core::EditorChannel& row = core::editorChannel(channel);
     scaleNotice_->hide();
     modifying_->setText(QLatin1String(row.modifyingCaption));
     {
@@ -131,7 +132,7 @@ void DacEditorArea::showScale() {
     if (!channel) {
         return;
     }
-    const double channelScale = scale(editorChannel(*channel));
+    const double channelScale = scale(core::editorChannel(*channel));
     const QSignalBlocker quiet(scaled_);
     scaled_->setIncrement(channelScale);
     scaled_->setValue(count_->value() * channelScale);
@@ -143,7 +144,7 @@ void DacEditorArea::countChanged(double count) {
     if (!channel) {
         return;
     }
-    const EditorChannel& row = editorChannel(*channel);
+    const core::EditorChannel& row = core::editorChannel(*channel);
     scaled_->setValue(count * scale(row));
     if (const auto edited = protocol::roundHalfEvenToInt16(count)) {
         window_.state().*row.edited = *edited;
@@ -155,8 +156,8 @@ void DacEditorArea::scaledChanged(double scaled) {
     if (!channel) {
         return;
     }
-    const EditorChannel& row = editorChannel(*channel);
-    const auto count = countFor(scaled, scale(row));
+    const core::EditorChannel& row = core::editorChannel(*channel);
+    const auto count = core::countFor(scaled, scale(row));
     if (!count) {
         // Nothing to divide by: the count stays, and the edit says so.
         const QSignalBlocker quiet(scaled_);
@@ -173,14 +174,14 @@ void DacEditorArea::btn_UPDATE_Click() {
     if (!channel) {
         return;
     }
-    const EditorChannel& row = editorChannel(*channel);
-    app::CommandExchange& exchange = window_.exchange();
-    app::MainState& state = window_.state();
+    const core::EditorChannel& row = core::editorChannel(*channel);
+    core::CommandExchange& exchange = window_.exchange();
+    core::MainState& state = window_.state();
     exchange.suspendBackgroundTimers();
     const std::int16_t count = state.*row.edited;
     QLineEdit* display = displays_.displayBox(*channel);
     app::setFieldBackground(display, app::kAnswerColour);
-    const std::string command = programCommand(row, count);
+    const std::string command = core::programCommand(row, count);
     exchange.outputOutputString(QByteArray::fromStdString(command));
     display->setText(QStringLiteral("Not Set"));
     window_.staleMarks().noReading(display);
@@ -188,28 +189,29 @@ void DacEditorArea::btn_UPDATE_Click() {
     if (!reply.isEmpty()) {
         state.CommStatusFlag = true;
     }
-    const ProgramAnswer answer = programAnswerFrom(row, command, app::textOf(reply));
+    const core::ProgramAnswer answer = core::programAnswerFrom(row, command, core::textOf(reply));
     emit window_.sessionEvents().supplyEvent(
-        app::SupplyEvent::SetpointProgrammed,
-        QString::fromStdString(programmedDetail(command, answer)));
+        core::SupplyEvent::SetpointProgrammed,
+        QString::fromStdString(core::programmedDetail(command, answer)));
     switch (answer) {
-        case ProgramAnswer::Acknowledged: {
+        case core::ProgramAnswer::Acknowledged: {
             rawDataWindow(window_).rawDacBox(*channel)->setText(QString::number(count));
-            const SetpointChannel& setpoint = setpointChannel(*channel);
+            const core::SetpointChannel& setpoint = core::setpointChannel(*channel);
             readScaleIfMissing(window_, setpoint.scaleFactor);
-            const auto scale = shownScaleOf(setpoint, state);
-            app::showAnswer(display, QString::fromStdString(confirmationOf(row, count, scale)));
+            const auto scale = core::shownScaleOf(setpoint, state);
+            app::showAnswer(display,
+                            QString::fromStdString(core::confirmationOf(row, count, scale)));
             window_.staleMarks().fresh(display);
             break;
         }
-        case ProgramAnswer::Refused:
+        case core::ProgramAnswer::Refused:
             display->setText(QStringLiteral("Invalid"));
             app::setFieldBackground(display, app::kRefusedColour);
-            emit window_.sessionEvents().supplyEvent(app::SupplyEvent::Error,
+            emit window_.sessionEvents().supplyEvent(core::SupplyEvent::Error,
                                                      QString::fromStdString(command + " refused"));
             window_.extrasWindow().setLastError(QStringLiteral("1"));
             break;
-        case ProgramAnswer::Failed:
+        case core::ProgramAnswer::Failed:
             exchange.countCommError();
             display->setText(QStringLiteral("No Comms"));
             app::setFieldBackground(display, app::kNoReplyColour);
@@ -229,26 +231,26 @@ void DacEditorArea::btn_ACCEPT_Click() {
     if (!channel) {
         return;
     }
-    const EditorChannel& row = editorChannel(*channel);
-    app::MainState& state = window_.state();
+    const core::EditorChannel& row = core::editorChannel(*channel);
+    core::MainState& state = window_.state();
     state.*row.accepted = state.*row.edited;
     rawDataWindow(window_).rawDacBox(*channel)->setText(QString::number(state.*row.accepted));
 }
 
 void DacEditorArea::btn_CANCEL_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.tmr_RCVTIMER().stop();
     exchange.setNetPollEnabled(false);
     const auto channel = selectedChannel();
     if (!channel) {
         return;
     }
-    const EditorChannel& row = editorChannel(*channel);
+    const core::EditorChannel& row = core::editorChannel(*channel);
     const std::int16_t accepted = window_.state().*row.accepted;
     count_->setValue(accepted);
-    const std::string command = revertCommand(row, accepted);
+    const std::string command = core::revertCommand(row, accepted);
     exchange.outputOutputString(QByteArray::fromStdString(command));
-    emit window_.sessionEvents().supplyEvent(app::SupplyEvent::SetpointProgrammed,
+    emit window_.sessionEvents().supplyEvent(core::SupplyEvent::SetpointProgrammed,
                                              QString::fromStdString(command + " (reverted)"));
     // The unit answers the revert too; its answer is taken here, so a step of
     // the update cycle (deferred meanwhile) never reads it as its own. No

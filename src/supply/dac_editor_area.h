@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "app/widgets/numeric_edit.h"
-#include "supply/dac_editor.h"
+#include "core/dac_editor.h"
 
 namespace zov::app {
 class MainWindow;
@@ -29,7 +29,7 @@ public:
     DacEditorArea(app::MainWindow& window, DacSettingsArea& displays);
 
     // Click of opt_DACA .. opt_DACD.
-    void selectChannel(Channel channel);
+    void selectChannel(core::Channel channel);
     // btn_UPDATE, "TRY OUT": transmits the edited count of the selected channel.
     void btn_UPDATE_Click();
     // btn_ACCEPT, "PROGRAM": transmits, then the edited count becomes the
@@ -39,8 +39,8 @@ public:
     // again without reading the reply.
     void btn_CANCEL_Click();
 
-    [[nodiscard]] std::optional<Channel> selectedChannel() const;
-    QRadioButton* option(Channel channel) const { return options_[index(channel)]; }
+    [[nodiscard]] std::optional<core::Channel> selectedChannel() const;
+    QRadioButton* option(core::Channel channel) const { return options_[index(channel)]; }
     app::NumericEdit* ctrl_SCALVAL() const { return scaled_; }
     app::NumericEdit* ctrl_BITVAL() const { return count_; }
     QLabel* lbl_CHMOD() const { return modifying_; }
@@ -51,8 +51,8 @@ public:
     QPushButton* btn_UPDATE() const { return transmit_; }
 
 private:
-    static std::size_t index(Channel channel) { return static_cast<std::size_t>(channel); }
-    [[nodiscard]] double scale(const EditorChannel& row) const;
+    static std::size_t index(core::Channel channel) { return static_cast<std::size_t>(channel); }
+    [[nodiscard]] double scale(const core::EditorChannel& row) const;
     void showScale();
     void countChanged(double count);
     void scaledChanged(double scaled);

@@ -13,10 +13,10 @@ DacSettingsArea::DacSettingsArea(app::MainWindow& window)
     : QGroupBox(QStringLiteral("DAC SETTINGS")), window_(window) {
     setObjectName(QStringLiteral("fra_DACSETTINGS"));
     auto* grid = new QGridLayout(this);
-    for (const SetpointChannel& row : kSetpointChannels) {
+    for (const core::SetpointChannel& row : core::kSetpointChannels) {
         auto* button = new QPushButton(QLatin1String(row.readCaption), this);
         button->setObjectName(QLatin1String(row.readButton));
-        const Channel channel = row.channel;
+        const core::Channel channel = row.channel;
         connect(button, &QPushButton::clicked, this, [this, channel] { readSetpoint(channel); });
         QLineEdit* box =
             app::makeReplyField(QLatin1String(row.displayBox), QLatin1String(row.displayStartText),
@@ -38,15 +38,15 @@ DacSettingsArea::DacSettingsArea(app::MainWindow& window)
     }
 }
 
-void DacSettingsArea::readSetpoint(Channel channel) {
-    const SetpointChannel& row = setpointChannel(channel);
-    app::CommandExchange& exchange = window_.exchange();
+void DacSettingsArea::readSetpoint(core::Channel channel) {
+    const core::SetpointChannel& row = core::setpointChannel(channel);
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     readScaleIfMissing(window_, row.scaleFactor);
     exchange.outputOutputString(QByteArray(row.readCommand));
     const QByteArray reply = exchange.inputInputString();
     if (const auto reading =
-            readingFrom(row, app::textOf(reply), shownScaleOf(row, window_.state()))) {
+            core::readingFrom(row, core::textOf(reply), core::shownScaleOf(row, window_.state()))) {
         app::showAnswer(displayBox(channel), app::fromReply(reading->display));
         rawDataWindow(window_).rawDacBox(channel)->setText(app::fromReply(reading->raw));
         window_.staleMarks().fresh(displayBox(channel));

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <array>
 
-#include "supply/setpoint_channel.h"
+#include "core/setpoint_channel.h"
 
 namespace zov::app {
 class MainWindow;
@@ -22,10 +22,10 @@ public:
 
     // The read of one channel (btn_KVSET, btn_EMI, btn_FILLIM, btn_FILPREHEAT).
     // A reply that cannot be read leaves both boxes as they were.
-    void readSetpoint(Channel channel);
+    void readSetpoint(core::Channel channel);
 
     // txt_DACA .. txt_DACD
-    QLineEdit* displayBox(Channel channel) const {
+    QLineEdit* displayBox(core::Channel channel) const {
         return boxes_[static_cast<std::size_t>(channel)];
     }
 

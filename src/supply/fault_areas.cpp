@@ -4,8 +4,8 @@
 
 #include "app/main_window.h"
 #include "app/reply_field.h"
+#include "core/status_flags.h"
 #include "protocol/reply.h"
-#include "supply/status_flags.h"
 
 namespace zov::supply {
 
@@ -22,14 +22,14 @@ ArcArea::ArcArea(app::MainWindow& window) : QGroupBox(QStringLiteral("ARC")), wi
 }
 
 void ArcArea::countArc(std::optional<bool> arcFault, bool xrayRequested) {
-    app::MainState& state = window_.state();
-    const ArcCounter counted =
-        afterArcRead({state.ArcArmed, state.ArcCount}, arcFault, xrayRequested);
+    core::MainState& state = window_.state();
+    const core::ArcCounter counted =
+        core::afterArcRead({state.ArcArmed, state.ArcCount}, arcFault, xrayRequested);
     state.ArcArmed = counted.armed;
     if (counted.count != state.ArcCount) {
         state.ArcCount = counted.count;
         showCount();
-        emit window_.sessionEvents().supplyEvent(app::SupplyEvent::ArcCounted,
+        emit window_.sessionEvents().supplyEvent(core::SupplyEvent::ArcCounted,
                                                  QString::number(counted.count));
     }
 }
@@ -56,12 +56,12 @@ ResetFaultArea::ResetFaultArea(app::MainWindow& window)
 }
 
 void ResetFaultArea::btn_RSTTIME_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(QByteArrayLiteral("CLR;"));
     const QByteArray reply = exchange.inputInputString();
     reset_->setValue(true);
-    if (protocol::charAt(app::textOf(reply), 2) != '$') {
+    if (protocol::charAt(core::textOf(reply), 2) != '$') {
         reset_->setValue(false);
     }
     exchange.resumeBackgroundTimers();

@@ -44,15 +44,15 @@ LocalRemoteArea::LocalRemoteArea(app::MainWindow& window)
 }
 
 void LocalRemoteArea::btn_local_remote_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     const bool remote = switch_->value();
     const QByteArray command = remote ? QByteArrayLiteral("99,0,") : QByteArrayLiteral("99,1,");
     exchange.outputOutputString(command);
     const QByteArray reply = exchange.inputInputString();
-    const auto acknowledge = protocol::charAt(app::textOf(reply), kAcknowledgePosition);
+    const auto acknowledge = protocol::charAt(core::textOf(reply), kAcknowledgePosition);
     // Another command's reply is treated like one that cannot be read.
-    if (!acknowledge || !protocol::echoesCommand(app::textOf(reply), app::textOf(command))) {
+    if (!acknowledge || !protocol::echoesCommand(core::textOf(reply), core::textOf(command))) {
         switch_->setValue(remote);
     } else if (*acknowledge == kAcknowledge) {
         switch_->setValue(!remote);

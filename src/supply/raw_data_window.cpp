@@ -70,7 +70,7 @@ QWidget* RawDataWindow::buildDacFrame() {
     auto* frame = new QGroupBox(QStringLiteral("DAC Data to DSP"));
     frame->setObjectName(QStringLiteral("fra_DACDATA"));
     auto* grid = new QGridLayout(frame);
-    for (const SetpointChannel& row : kSetpointChannels) {
+    for (const core::SetpointChannel& row : core::kSetpointChannels) {
         const QString caption =
             QStringLiteral("DAC ") + QLatin1Char(static_cast<char>('A' + index(row.channel)));
         QLineEdit* box = app::makeReplyField(QLatin1String(row.rawBox), caption, QString());

@@ -9,8 +9,8 @@
 #include <array>
 
 #include "app/widgets/instrument_button.h"
+#include "core/setpoint_channel.h"
 #include "supply/relay_drawing.h"
-#include "supply/setpoint_channel.h"
 
 namespace zov::app {
 class MainWindow;
@@ -28,7 +28,7 @@ public:
     explicit RawDataWindow(QWidget* parent = nullptr);
 
     // txt_RAWDACA .. txt_RAWDACD
-    QLineEdit* rawDacBox(Channel channel) const { return rawDac_[index(channel)]; }
+    QLineEdit* rawDacBox(core::Channel channel) const { return rawDac_[index(channel)]; }
     // Arrays keep their index in the name: "txt_DATA(2)", "led_IN(0)".
     QLineEdit* txt_DATA(int index) const { return adc_.at(static_cast<std::size_t>(index)); }
     app::InstrumentButton* led_IN(int index) const {
@@ -48,7 +48,7 @@ public:
     QAction* mnu_misc() const { return misc_; }
 
 private:
-    static std::size_t index(Channel channel) { return static_cast<std::size_t>(channel); }
+    static std::size_t index(core::Channel channel) { return static_cast<std::size_t>(channel); }
     QWidget* buildDacFrame();
     QWidget* buildAdcBoxes();
     QWidget* buildDigitalInputs();

@@ -11,13 +11,14 @@
 namespace zov::supply {
 namespace {
 
-constexpr std::initializer_list<Monitor> kHvMonitors{Monitor::Voltage, Monitor::Current,
-                                                     Monitor::Filament};
-constexpr std::initializer_list<Monitor> kAuxMonitors{Monitor::AuxSupply, Monitor::Temperature};
+constexpr std::initializer_list<core::Monitor> kHvMonitors{
+    core::Monitor::Voltage, core::Monitor::Current, core::Monitor::Filament};
+constexpr std::initializer_list<core::Monitor> kAuxMonitors{core::Monitor::AuxSupply,
+                                                            core::Monitor::Temperature};
 
 // A visitor that applies one monitor reply; false when the reads stop.
 struct ApplyOutcome {
-    const MonitorRow& row;
+    const core::MonitorRow& row;
     app::MainWindow& window;
     QLineEdit* display;
 
@@ -27,28 +28,28 @@ struct ApplyOutcome {
         rawDataWindow(window).txt_DATA(row.rawIndex)->setText(app::fromReply(raw));
     }
     void announceError(const char* what) const {
-        emit window.sessionEvents().supplyEvent(app::SupplyEvent::Error,
+        emit window.sessionEvents().supplyEvent(core::SupplyEvent::Error,
                                                 QLatin1String(what) + QLatin1String(row.command));
     }
-    bool operator()(const NoMonitorReply&) const {
+    bool operator()(const core::NoMonitorReply&) const {
         announceError("no reply to ");
         return true;
     }
-    bool operator()(const UnreadableMonitor&) const {
+    bool operator()(const core::UnreadableMonitor&) const {
         announceError("unreadable reply to ");
         return false;
     }
-    bool operator()(const MonitorText& text) const {
+    bool operator()(const core::MonitorText& text) const {
         keep(text.raw);
         announceError("no number in the reply to ");
         return false;
     }
-    bool operator()(const MonitorUnscaled& count) const {
+    bool operator()(const core::MonitorUnscaled& count) const {
         keep(count.raw);
-        display->setText(QLatin1String(kNoScaleText));
+        display->setText(QLatin1String(core::kNoScaleText));
         return true;
     }
-    bool operator()(const MonitorReading& reading) const {
+    bool operator()(const core::MonitorReading& reading) const {
         keep(reading.raw);
         display->setText(app::fromReply(reading.display));
         emit window.sessionEvents().monitorRead(QLatin1String(row.variableName), reading.shown);
@@ -81,12 +82,12 @@ ReadbacksArea::ReadbacksArea(app::MainWindow& window) : QObject(&window), window
 }
 
 QGroupBox* ReadbacksArea::makeFrame(const QString& caption, const char* name,
-                                    std::initializer_list<Monitor> monitors) {
+                                    std::initializer_list<core::Monitor> monitors) {
     auto* frame = new QGroupBox(caption);
     frame->setObjectName(QLatin1String(name));
     auto* form = new QFormLayout(frame);
-    for (const Monitor monitor : monitors) {
-        const MonitorRow& row = monitorRow(monitor);
+    for (const core::Monitor monitor : monitors) {
+        const core::MonitorRow& row = core::monitorRow(monitor);
         QLineEdit* box =
             app::makeReplyField(QLatin1String(row.displayBox), QLatin1String(row.startText),
                                 QString::fromUtf8(row.caption), frame);
@@ -107,23 +108,24 @@ void ReadbacksArea::readAuxMonitors() {
     readMonitors(kAuxMonitors);
 }
 
-void ReadbacksArea::readMonitors(std::initializer_list<Monitor> monitors) {
-    app::CommandExchange& exchange = window_.exchange();
+void ReadbacksArea::readMonitors(std::initializer_list<core::Monitor> monitors) {
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
-    for (const Monitor monitor : monitors) {
-        readScaleIfMissing(window_, monitorRow(monitor).scale);
+    for (const core::Monitor monitor : monitors) {
+        readScaleIfMissing(window_, core::monitorRow(monitor).scale);
     }
-    for (const Monitor monitor : monitors) {
-        const MonitorRow& row = monitorRow(monitor);
+    for (const core::Monitor monitor : monitors) {
+        const core::MonitorRow& row = core::monitorRow(monitor);
         exchange.outputOutputString(QByteArray(row.command));
         const QByteArray reply = exchange.inputInputString();
         if (!reply.isEmpty()) {
             window_.state().CommStatusFlag = true;
-            if (monitor == Monitor::Voltage) {
+            if (monitor == core::Monitor::Voltage) {
                 updateButton_->setValue(false);
             }
         }
-        const MonitorOutcome outcome = monitorOutcome(row, app::textOf(reply), window_.state());
+        const core::MonitorOutcome outcome =
+            core::monitorOutcome(row, core::textOf(reply), window_.state());
         if (!std::visit(ApplyOutcome{row, window_, displayBox(monitor)}, outcome)) {
             break;
         }

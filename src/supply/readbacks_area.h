@@ -11,7 +11,7 @@
 #include <initializer_list>
 
 #include "app/widgets/instrument_button.h"
-#include "supply/monitors.h"
+#include "core/monitors.h"
 
 namespace zov::app {
 class MainWindow;
@@ -33,19 +33,19 @@ public:
     QGroupBox* readbacksFrame() const { return readbacks_; }
     QGroupBox* auxiliaryFrame() const { return auxiliary_; }
     QGroupBox* updateFrame() const { return update_; }
-    QLineEdit* displayBox(Monitor monitor) const {
+    QLineEdit* displayBox(core::Monitor monitor) const {
         return boxes_[static_cast<std::size_t>(monitor)];
     }
     app::InstrumentButton* btn_UPDATEDATA() const { return updateButton_; }
 
 private:
     QGroupBox* makeFrame(const QString& caption, const char* name,
-                         std::initializer_list<Monitor> monitors);
+                         std::initializer_list<core::Monitor> monitors);
     // The rows in order, until one says the rest cannot be read.
-    void readMonitors(std::initializer_list<Monitor> monitors);
+    void readMonitors(std::initializer_list<core::Monitor> monitors);
 
     app::MainWindow& window_;
-    std::array<QLineEdit*, kMonitors.size()> boxes_{};
+    std::array<QLineEdit*, core::kMonitors.size()> boxes_{};
     QGroupBox* readbacks_;
     QGroupBox* auxiliary_;
     QGroupBox* update_;

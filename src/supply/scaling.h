@@ -1,11 +1,8 @@
-// The supply's full-scale voltage and current, read from the unit and turned
-// into the kV and mA per converter count that every scaled display uses.
+// The scaling read as the panel runs it: the unit's full scales read, and
+// every scaled display told when a factor changed.
 #pragma once
 
-#include <optional>
-#include <string_view>
-
-#include "app/main_state.h"
+#include "core/scaling.h"
 
 namespace zov::app {
 class MainWindow;
@@ -13,42 +10,10 @@ class MainWindow;
 
 namespace zov::supply {
 
-// The unit reports full scale in hundredths of a kV and thousandths of a mA.
-inline constexpr double kVoltageScaleUnitsPerKv = 100.0;
-inline constexpr double kCurrentScaleUnitsPerMa = 1000.0;
-inline constexpr double kFullScaleCounts = 4095.0;
-
-// The full scale in a "SLVR ;" or "SLIR ;" reply, whose value runs from
-// character 2 to the first ";" at or after character 5. Nothing when there is
-// no such ";" or the value is not a number.
-[[nodiscard]] std::optional<double> fullScaleFrom(std::string_view reply);
-
-// Units per count for a full scale; nothing when the full scale is no usable
-// one (zero, negative, or so large that the factor is not finite).
-[[nodiscard]] std::optional<double> scaleFactorFor(double fullScale,
-                                                   double unitsPerEngineeringUnit);
-
-// The scaling read (getScaling): voltage scale, then current scale. A reply
-// that cannot be cut or converted ends the read; an unusable full scale keeps
-// its factor and the read goes on; a silent unit only skips its own step.
+// The "Request Scaling" read in its own exchange bracket.
 void getScaling(app::MainWindow& window);
 
-// What a reading that needs the unit's scale shows while the unit has not
-// given it on this link: no number converted with a factor it never gave.
-inline constexpr const char* kNoScaleText = "no scale";
-
-// `factor` (KvScaleFactor or mAScaleFactor) as the unit gave it on the link
-// in use; nothing before it has.
-[[nodiscard]] std::optional<double> unitScale(const app::MainState& state,
-                                              double app::MainState::*factor);
-
-// Inside a running exchange bracket, before a reading that `factor` converts:
-// reads it ("SLVR ;" or "SLIR ;") when the unit has not given it on this
-// link yet. Nothing is sent for a fixed scale (null) or a factor already read.
-void readScaleIfMissing(app::MainWindow& window, double app::MainState::*factor);
-
-// A link was chosen, lost or closed: the unit behind it may be another, so
-// no factor counts as read any more.
-void forgetUnitScales(app::MainState& state);
+// core::readScaleIfMissing, announcing a changed factor to the panel.
+void readScaleIfMissing(app::MainWindow& window, double core::MainState::*factor);
 
 }  // namespace zov::supply

@@ -48,14 +48,14 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
 
     QObject::connect(window.menuItem(QStringLiteral("mnu_RAWDATA")), &QAction::triggered, &window,
                      [&window] { showRawDataWindow(window); });
-    QObject::connect(&window.exchange(), &app::CommandExchange::unsolicitedMessage, systemStatus,
+    QObject::connect(&window.exchange(), &core::CommandExchange::unsolicitedMessage, systemStatus,
                      &SystemStatusArea::decodeUnsolicited);
     // Behind another link, or the same one after a loss, may stand another unit.
     QObject::connect(
-        &window.sessionEvents(), &app::SessionEvents::supplyEvent, &window,
-        [&window](app::SupplyEvent kind) {
-            if (kind == app::SupplyEvent::LinkChosen || kind == app::SupplyEvent::LinkLost) {
-                forgetUnitScales(window.state());
+        &window.sessionEvents(), &core::SessionEvents::supplyEvent, &window,
+        [&window](core::SupplyEvent kind) {
+            if (kind == core::SupplyEvent::LinkChosen || kind == core::SupplyEvent::LinkLost) {
+                core::forgetUnitScales(window.state());
             }
         });
 

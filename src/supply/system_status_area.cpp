@@ -19,8 +19,8 @@ SystemStatusArea::SystemStatusArea(app::MainWindow& window)
     new QGridLayout(this);
     xray_ = addIndicator("led_HVSTAT", "lbl_HVSTAT", QStringLiteral("X-RAY OFF"),
                          QStringLiteral("X-ray on"));
-    for (std::size_t i = 0; i < kFaultFlags.size(); ++i) {
-        const FaultFlag& flag = kFaultFlags[i];
+    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
+        const core::FaultFlag& flag = core::kFaultFlags[i];
         faults_[i] = addIndicator(flag.led, flag.label, QLatin1String(flag.designCaption),
                                   QLatin1String(flag.accessibleName));
     }
@@ -97,7 +97,7 @@ void SystemStatusArea::fresh(const Indicator& indicator) {
 }
 
 void SystemStatusArea::btn_REQSTAT_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(QByteArrayLiteral("STAT;"));
     const QByteArray status = exchange.inputInputString();
@@ -105,39 +105,39 @@ void SystemStatusArea::btn_REQSTAT_Click() {
         exchange.countCommError();
     } else {
         window_.state().CommStatusFlag = true;
-        if (const auto on = flagAt(app::textOf(status), kXrayStatePosition)) {
+        if (const auto on = core::flagAt(core::textOf(status), core::kXrayStatePosition)) {
             showReportedXray(*on);
         }
     }
     exchange.outputOutputString(QByteArrayLiteral("FLT;"));
-    showFaults(app::textOf(exchange.inputInputString()));
+    showFaults(core::textOf(exchange.inputInputString()));
     exchange.resumeBackgroundTimers();
 }
 
 void SystemStatusArea::showFaults(std::string_view reply) {
-    if (isFaultReadRefused(reply)) {
+    if (core::isFaultReadRefused(reply)) {
         return;
     }
-    for (std::size_t i = 0; i < kFaultFlags.size(); ++i) {
-        const FaultFlag& flag = kFaultFlags[i];
-        const auto fault = flagAt(reply, flag.position);
+    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
+        const core::FaultFlag& flag = core::kFaultFlags[i];
+        const auto fault = core::flagAt(reply, flag.position);
         if (fault) {
             const QString caption = QLatin1String(*fault ? flag.faultCaption : flag.okCaption);
             faults_[i].show(!*fault, caption);
             fresh(faults_[i]);
-            announce(app::SupplyEvent::FaultChanged, reported_.faults[i], *fault, caption);
+            announce(core::SupplyEvent::FaultChanged, reported_.faults[i], *fault, caption);
         }
-        if (i == kArcFlag && followers_.arc != nullptr) {
+        if (i == core::kArcFlag && followers_.arc != nullptr) {
             followers_.arc->countArc(fault, followers_.xraySwitch->value());
         }
     }
-    if (const auto open = flagAt(reply, kInterlockPosition)) {
+    if (const auto open = core::flagAt(reply, core::kInterlockPosition)) {
         showInterlock(*open);
     }
 }
 
 void SystemStatusArea::Command2_Click() {
-    app::CommandExchange& exchange = window_.exchange();
+    core::CommandExchange& exchange = window_.exchange();
     exchange.suspendBackgroundTimers();
     exchange.outputOutputString(QByteArrayLiteral("22,"));
     const QByteArray reply = exchange.inputInputString();
@@ -145,17 +145,17 @@ void SystemStatusArea::Command2_Click() {
         exchange.countCommError();
     } else {
         window_.state().CommStatusFlag = true;
-        showCombined(combinedStatusFrom(app::textOf(reply)));
+        showCombined(core::combinedStatusFrom(core::textOf(reply)));
     }
     // Like the status read, so the update cycle and the receive timers go on.
     exchange.resumeBackgroundTimers();
 }
 
 void SystemStatusArea::decodeUnsolicited(const QByteArray& message) {
-    showCombined(unsolicitedStatusFrom(app::textOf(message)));
+    showCombined(core::unsolicitedStatusFrom(core::textOf(message)));
 }
 
-void SystemStatusArea::showCombined(const CombinedStatus& status) {
+void SystemStatusArea::showCombined(const core::CombinedStatus& status) {
     if (status.xrayOn) {
         showReportedXray(*status.xrayOn);
     }
@@ -202,13 +202,13 @@ void SystemStatusArea::followXray(bool on) {
 void SystemStatusArea::showReportedXray(bool on) {
     showXray(on);
     followXray(on);
-    announce(app::SupplyEvent::StatusChanged, reported_.xrayOn, on,
+    announce(core::SupplyEvent::StatusChanged, reported_.xrayOn, on,
              on ? QStringLiteral("X-RAY ON") : QStringLiteral("X-RAY OFF"));
 }
 
-void SystemStatusArea::announce(app::SupplyEvent kind, std::optional<bool>& last, bool now,
+void SystemStatusArea::announce(core::SupplyEvent kind, std::optional<bool>& last, bool now,
                                 const QString& detail) {
-    if (reportChanged(last, now)) {
+    if (core::reportChanged(last, now)) {
         emit window_.sessionEvents().supplyEvent(kind, detail);
     }
 }
@@ -218,7 +218,7 @@ void SystemStatusArea::showInterlock(bool open) {
                     open ? QStringLiteral("Interlock Open") : QStringLiteral("Interlock Closed"),
                     open ? kAlarmText : kNormalText);
     fresh(interlock_);
-    announce(app::SupplyEvent::InterlockChanged, reported_.interlockOpen, open,
+    announce(core::SupplyEvent::InterlockChanged, reported_.interlockOpen, open,
              open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"));
     if (open) {
         followXray(false);  // an open interlock holds the output off
@@ -229,7 +229,7 @@ void SystemStatusArea::showSupplyFault(bool fault) {
     const QString caption = fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT");
     supplyFault_.show(fault, caption, fault ? kAlarmText : kNormalText);
     fresh(supplyFault_);
-    announce(app::SupplyEvent::FaultChanged, reported_.supplyFault, fault, caption);
+    announce(core::SupplyEvent::FaultChanged, reported_.supplyFault, fault, caption);
 }
 
 void SystemStatusArea::showWatchdog(bool on) {

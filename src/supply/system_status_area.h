@@ -10,11 +10,11 @@
 #include <array>
 #include <string_view>
 
-#include "app/session_events.h"
 #include "app/stale_marks.h"
+#include "core/session_events.h"
 
+#include "core/status_flags.h"
 #include "supply/panel_controls.h"
-#include "supply/status_flags.h"
 
 namespace zov::app {
 class MainWindow;
@@ -68,20 +68,20 @@ private:
     Indicator addIndicator(const char* led, const char* label, const QString& caption,
                            const QString& accessibleName, bool startsHidden = false);
     void showFaults(std::string_view reply);
-    void showCombined(const CombinedStatus& status);
+    void showCombined(const core::CombinedStatus& status);
     void followXray(bool on);
     // An X-ray state the unit reported: lamp, switch and, when new, the announcement.
     void showReportedXray(bool on);
-    void announce(app::SupplyEvent kind, std::optional<bool>& last, bool now,
+    void announce(core::SupplyEvent kind, std::optional<bool>& last, bool now,
                   const QString& detail);
     void showInterlock(bool open);
     void showSupplyFault(bool fault);
 
     app::MainWindow& window_;
     Followers followers_{};
-    ReportedStatus reported_;
+    core::ReportedStatus reported_;
     Indicator xray_;
-    std::array<Indicator, kFaultFlags.size()> faults_{};
+    std::array<Indicator, core::kFaultFlags.size()> faults_{};
     Indicator interlock_;
     Indicator supplyFault_;
     Indicator watchdog_;

@@ -61,7 +61,7 @@ void UpdateCycle::mnu_MANUAL_Click() {
 }
 
 void UpdateCycle::tmr_UPDATE_Timer() {
-    app::MainState& state = window_.state();
+    core::MainState& state = window_.state();
     // A tick held back by an exchange that ended in manual mode sends nothing.
     if (!state.AutoUpdate) {
         return;
@@ -77,10 +77,10 @@ void UpdateCycle::runStep(UpdateStep step) {
             readers_.readbacks.readHvMonitors();
             break;
         case UpdateStep::SetpointA:
-            readers_.setpoints.readSetpoint(Channel::A);
+            readers_.setpoints.readSetpoint(core::Channel::A);
             break;
         case UpdateStep::SetpointB:
-            readers_.setpoints.readSetpoint(Channel::B);
+            readers_.setpoints.readSetpoint(core::Channel::B);
             break;
         case UpdateStep::Status:
             readers_.status.btn_REQSTAT_Click();

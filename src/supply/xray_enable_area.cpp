@@ -4,9 +4,9 @@
 
 #include "app/extras_window.h"
 #include "app/main_window.h"
+#include "core/status_flags.h"
 #include "supply/panel_controls.h"
 #include "supply/raw_data_window.h"
-#include "supply/status_flags.h"
 #include "supply/system_status_area.h"
 
 namespace zov::supply {
@@ -69,34 +69,35 @@ void XrayEnableArea::requestXrayOff() {
 }
 
 void XrayEnableArea::requestXray(bool requestOn) {
-    app::CommandExchange& exchange = window_.exchange();
-    app::MainState& state = window_.state();
+    core::CommandExchange& exchange = window_.exchange();
+    core::MainState& state = window_.state();
     exchange.suspendBackgroundTimers();
     offConfirmed_ = false;
     switch_->setValue(requestOn);
     const QString requested = requestOn ? QStringLiteral("ON") : QStringLiteral("OFF");
     exchange.outputOutputString(requestOn ? QByteArrayLiteral("ENBL 1;")
                                           : QByteArrayLiteral("ENBL 0;"));
-    emit window_.sessionEvents().supplyEvent(app::SupplyEvent::XrayRequested, requested);
+    emit window_.sessionEvents().supplyEvent(core::SupplyEvent::XrayRequested, requested);
     const QByteArray reply = exchange.inputInputString();
-    switch (enableAnswerFrom(app::textOf(reply))) {
-        case EnableAnswer::Acknowledged:
+    switch (core::enableAnswerFrom(core::textOf(reply))) {
+        case core::EnableAnswer::Acknowledged:
             state.CommStatusFlag = true;
             offConfirmed_ = !requestOn;
             showAcknowledged(requestOn);
-            emit window_.sessionEvents().supplyEvent(app::SupplyEvent::XrayAcknowledged, requested);
+            emit window_.sessionEvents().supplyEvent(core::SupplyEvent::XrayAcknowledged,
+                                                     requested);
             break;
-        case EnableAnswer::Refused:
+        case core::EnableAnswer::Refused:
             // The switch keeps the request until a status report corrects it.
             window_.extrasWindow().setLastError(QStringLiteral("1"));
             emit window_.sessionEvents().supplyEvent(
-                app::SupplyEvent::Error,
+                core::SupplyEvent::Error,
                 QStringLiteral("X-ray ") + requested + QStringLiteral(" refused"));
             break;
-        case EnableAnswer::NoReply:
+        case core::EnableAnswer::NoReply:
             exchange.countCommError();
             break;
-        case EnableAnswer::Other:
+        case core::EnableAnswer::Other:
             break;
     }
     window_.extrasWindow().setCommErrors(state.CommErrors);

@@ -12,7 +12,7 @@ using zov::test::ConsoleRig;
 namespace {
 
 QByteArray serialReply(const QByteArray& body) {
-    const std::string frame = zov::protocol::serialFrame(zov::app::textOf(body));
+    const std::string frame = zov::protocol::serialFrame(zov::core::textOf(body));
     return QByteArray(frame.data(), qsizetype(frame.size()));
 }
 
@@ -228,7 +228,7 @@ void CommandExchangeTest::endlessReplyIsBounded() {
     QTcpSocket* babbler = peer.nextPendingConnection();
     QObject::connect(babbler, &QTcpSocket::readyRead, [babbler] {
         babbler->readAll();
-        babbler->write(QByteArray(4 * zov::app::CommandExchange::kReplyByteLimit, 'x'));
+        babbler->write(QByteArray(4 * zov::core::CommandExchange::kReplyByteLimit, 'x'));
     });
     auto& exchange = rig.exchange();
     exchange.setReplyTimeLimitMs(5000);
@@ -236,7 +236,7 @@ void CommandExchangeTest::endlessReplyIsBounded() {
     clock.start();
     exchange.outputOutputString("STAT;");
     const QByteArray reply = exchange.inputInputString();
-    QCOMPARE(reply.size(), zov::app::CommandExchange::kReplyByteLimit);
+    QCOMPARE(reply.size(), zov::core::CommandExchange::kReplyByteLimit);
     QVERIFY(clock.elapsed() < 4000);
 }
 
@@ -248,7 +248,7 @@ void CommandExchangeTest::unsolicitedStatusMessages() {
     rig.window->linkSelection().useSimulatedSupply(rig.linkPath, QStringLiteral("127.0.0.1"),
                                                    peer.serverPort());
     QList<QByteArray> messages;
-    QObject::connect(&rig.exchange(), &zov::app::CommandExchange::unsolicitedMessage,
+    QObject::connect(&rig.exchange(), &zov::core::CommandExchange::unsolicitedMessage,
                      [&](const QByteArray& message) { messages << message; });
     rig.window->linkSelection().mnu_ethernet_Click();
     QTRY_VERIFY(peer.hasPendingConnections());
@@ -282,13 +282,13 @@ void CommandExchangeTest::unsolicitedStatusMessages() {
     // The simulated supply announces an interlock change by itself.
     ConsoleRig simRig;
     QList<QByteArray> simMessages;
-    QObject::connect(&simRig.exchange(), &zov::app::CommandExchange::unsolicitedMessage,
+    QObject::connect(&simRig.exchange(), &zov::core::CommandExchange::unsolicitedMessage,
                      [&](const QByteArray& message) { simMessages << message; });
     simRig.sim.setUnsolicitedStatus(true);
     chooseTcp(simRig);
     simRig.sim.model().setInterlockOpen(true);
     QTRY_COMPARE(simMessages.size(), 1);
-    QCOMPARE(zov::protocol::charAt(zov::app::textOf(simMessages[0]), 7), std::optional<char>('1'));
+    QCOMPARE(zov::protocol::charAt(zov::core::textOf(simMessages[0]), 7), std::optional<char>('1'));
 }
 
 QTEST_MAIN(CommandExchangeTest)

@@ -20,11 +20,11 @@ using zov::test::Flooder;
 namespace {
 
 QByteArray serialReply(const QByteArray& body) {
-    return QByteArray::fromStdString(zov::protocol::serialFrame(zov::app::textOf(body)));
+    return QByteArray::fromStdString(zov::protocol::serialFrame(zov::core::textOf(body)));
 }
 
 QByteArray tcpReply(const QByteArray& body) {
-    return QByteArray::fromStdString(zov::protocol::tcpFrame(zov::app::textOf(body)));
+    return QByteArray::fromStdString(zov::protocol::tcpFrame(zov::core::textOf(body)));
 }
 
 // A TCP peer of the test's own, answering each command frame as `answer` says.
@@ -205,7 +205,7 @@ void LinkIntegrityTest::statusMessagesAroundAReplyAreDecodedApart() {
     ConsoleRig rig;
     chooseTcpPeer(rig, peer.port());
     QList<QByteArray> messages;
-    QObject::connect(&rig.exchange(), &zov::app::CommandExchange::unsolicitedMessage,
+    QObject::connect(&rig.exchange(), &zov::core::CommandExchange::unsolicitedMessage,
                      [&](const QByteArray& message) { messages << message; });
     rig.exchange().suspendBackgroundTimers();
     QCOMPARE(exchangeOnce(rig, "VSET;"), tcpReply("2048;"));
@@ -316,8 +316,9 @@ void LinkIntegrityTest::idleFloodIsBounded() {
     const qint64 held = tcp ? rig.exchange().tcp().bytesAvailable()
                             : rig.exchange().serial().takeInput().value_or(QByteArray()).size();
     flooder->stop();
-    QVERIFY2(held <= zov::app::CommandExchange::kReplyByteLimit, qPrintable(QString::number(held)));
-    QVERIFY2(flooder->sent() > zov::app::CommandExchange::kReplyByteLimit,
+    QVERIFY2(held <= zov::core::CommandExchange::kReplyByteLimit,
+             qPrintable(QString::number(held)));
+    QVERIFY2(flooder->sent() > zov::core::CommandExchange::kReplyByteLimit,
              qPrintable(QString::number(flooder->sent())));
     // The allocator of the address sanitizer keeps what is freed for a while.
     if (!underAddressSanitizer()) {

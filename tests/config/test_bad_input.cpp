@@ -21,12 +21,13 @@
 #include "supply/dac_editor_area.h"
 
 using zov::config::FactoryConfigWindow;
-using zov::config::kProgrammingButtons;
-using zov::config::Option;
 using zov::config::SerialNumberWindow;
 using zov::config::UserOptionsWindow;
+using zov::core::kProgrammingButtons;
+using zov::core::Option;
 using zov::test::ConfigRig;
 using zov::test::ScriptedPrompter;
+namespace core = zov::core;
 
 namespace {
 
@@ -200,9 +201,9 @@ private slots:
 void BadInputTest::setpointEditor() {
     SweepRig rig;
     zov::supply::DacEditorArea& editor = *rig.areas.dacEditor;
-    for (const auto channel : {zov::supply::Channel::A, zov::supply::Channel::B}) {
+    for (const auto channel : {core::Channel::A, core::Channel::B}) {
         editor.option(channel)->click();
-        const char* prefix = channel == zov::supply::Channel::A ? "VREF" : "IREF";
+        const char* prefix = channel == core::Channel::A ? "VREF" : "IREF";
         for (QAbstractSpinBox* box : std::initializer_list<QAbstractSpinBox*>{
                  editor.ctrl_BITVAL(), editor.ctrl_SCALVAL()}) {
             // The count the editor sends is the one its count box shows.
@@ -214,8 +215,7 @@ void BadInputTest::setpointEditor() {
                          QStringList{QStringLiteral("%1 %2;").arg(QLatin1String(prefix), shown)});
             };
             sweep(rig, box->objectName(), enter,
-                  {form(channel == zov::supply::Channel::A ? "VREF (\\d+);" : "IREF (\\d+);", 0,
-                        4095)},
+                  {form(channel == core::Channel::A ? "VREF (\\d+);" : "IREF (\\d+);", 0, 4095)},
                   Refusal::Silent);
         }
     }
@@ -283,11 +283,11 @@ void BadInputTest::userOptions() {
             rig.trigger("mnu_UserConfig");
         };
         // The read, then all nine options; the edited one within its bounds.
-        const int index = int(zov::config::indexOf(option));
+        const int index = int(zov::core::indexOf(option));
         const QString nine = QStringLiteral("^09,(?:[^,]*,){%1}(\\d+),(?:[^,]*,){%2}$")
                                  .arg(index)
-                                 .arg(int(zov::config::kOptionCount) - 1 - index);
-        sweep(rig, QStringLiteral("user option %1").arg(int(zov::config::indexOf(option))), enter,
+                                 .arg(int(core::kOptionCount) - 1 - index);
+        sweep(rig, QStringLiteral("user option %1").arg(int(zov::core::indexOf(option))), enter,
               {form("27,"), {QRegularExpression(nine), bounds.first, bounds.second}},
               Refusal::Silent);
     }

@@ -3,12 +3,13 @@
 // texts may go into a command at all.
 #include <QtTest>
 
-#include "config/factory_data.h"
 #include "config/service_commands.h"
 #include "config/typed_entry.h"
-#include "config/user_options.h"
+#include "core/factory_data.h"
+#include "core/user_options.h"
 
 using namespace zov::config;
+using namespace zov::core;
 
 namespace {
 

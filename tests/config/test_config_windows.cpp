@@ -16,15 +16,16 @@
 #include "supply/system_status_area.h"
 
 using zov::config::FactoryConfigWindow;
-using zov::config::FactoryField;
-using zov::config::kProgrammingButtons;
-using zov::config::Option;
 using zov::config::SerialNumberWindow;
 using zov::config::UserOptionsWindow;
+using zov::core::FactoryField;
+using zov::core::kProgrammingButtons;
+using zov::core::Option;
 using zov::sim::ScriptedReply;
 using zov::test::background;
 using zov::test::ConfigRig;
 namespace config = zov::config;
+namespace core = zov::core;
 
 namespace {
 
@@ -32,7 +33,7 @@ const QColor kWhite(255, 255, 255);
 const QColor kRed(255, 0, 0);
 const QString kRefused = QStringLiteral("Entry Refused");
 
-const config::ProgrammingButton& programming(FactoryField field) {
+const core::ProgrammingButton& programming(FactoryField field) {
     return kProgrammingButtons[static_cast<std::size_t>(field)];
 }
 
@@ -116,7 +117,7 @@ void ConfigWindowsTest::factoryWindowReadsAndPrograms() {
         QCOMPARE(window.kvVoltage(), std::string("80.00"));
 
         // The voltage's reply is awaited, the current's left unread.
-        QSignalSpy replies(&rig.exchange(), &zov::app::CommandExchange::received);
+        QSignalSpy replies(&rig.exchange(), &zov::core::CommandExchange::received);
         rig.prompter.answerInput(QStringLiteral("88.89,1.388"));
         window.program(programming(FactoryField::Scaling));
         QCOMPARE(replies.count(), 1);

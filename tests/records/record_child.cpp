@@ -13,7 +13,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: zov_record_child <file>\n");
         return 2;
     }
-    zov::app::SessionEvents events;
+    zov::core::SessionEvents events;
     zov::records::SessionRecord record(events);
     if (const auto problem = record.start(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "%s\n", qPrintable(*problem));

@@ -14,9 +14,10 @@
 #include "supply/xray_enable_area.h"
 #include "supply_rig.h"
 
-using zov::app::SupplyEvent;
+using zov::core::SupplyEvent;
 namespace records = zov::records;
 namespace supply = zov::supply;
+namespace core = zov::core;
 
 namespace {
 
@@ -137,7 +138,7 @@ void SessionRecordTest::scriptedSessionLineByLine() {
     rig.areas.systemStatus->btn_REQSTAT()->click();
     rig.update();
     auto& editor = *rig.areas.dacEditor;
-    editor.option(supply::Channel::A)->click();
+    editor.option(core::Channel::A)->click();
     editor.ctrl_BITVAL()->setValue(2048);
     editor.btn_ACCEPT()->click();
     rig.areas.xrayEnable->btn_HVONOFF()->click();

@@ -7,7 +7,7 @@
 #include "records/trend_series.h"
 
 using namespace zov::records;
-using zov::app::SupplyEvent;
+using zov::core::SupplyEvent;
 
 class TrendSeriesTest : public QObject {
     Q_OBJECT

@@ -25,7 +25,7 @@ struct TrendRig {
             return nextFile;
         });
     }
-    app::SessionEvents& events() { return console.window->sessionEvents(); }
+    core::SessionEvents& events() { return console.window->sessionEvents(); }
     void read(std::int64_t atMs, const char* variable, double value) {
         now = atMs;
         emit events().monitorRead(QLatin1String(variable), value);
@@ -85,12 +85,12 @@ void TrendViewTest::readingsBeforeOpeningAreShown() {
     rig.read(1300, "KV_MON", std::nan(""));
     rig.read(1400, "AmbTemp", std::numeric_limits<double>::infinity());
     rig.now = 2000;
-    emit rig.events().supplyEvent(app::SupplyEvent::ArcCounted, QStringLiteral("1"));
+    emit rig.events().supplyEvent(core::SupplyEvent::ArcCounted, QStringLiteral("1"));
     // The link going and coming back leaves the history alone.
     rig.now = 30000;
-    emit rig.events().supplyEvent(app::SupplyEvent::LinkLost, QStringLiteral("COMM1 closed"));
+    emit rig.events().supplyEvent(core::SupplyEvent::LinkLost, QStringLiteral("COMM1 closed"));
     rig.now = 60000;
-    emit rig.events().supplyEvent(app::SupplyEvent::LinkChosen, QStringLiteral("Ethernet"));
+    emit rig.events().supplyEvent(core::SupplyEvent::LinkChosen, QStringLiteral("Ethernet"));
     QCOMPARE(rig.view.store().series(0).size(), std::size_t(2));
     QCOMPARE(rig.view.store().series(4).size(), std::size_t(0));
 
@@ -213,10 +213,10 @@ void TrendViewTest::csvHoldsTheReadingsAndEventsInOrder() {
     rig.read(0, "KV_MON", 12.5);
     rig.read(0, "EmMon", 0.125);
     rig.now = 66;
-    emit rig.events().supplyEvent(app::SupplyEvent::XrayAcknowledged, QStringLiteral("ON"));
+    emit rig.events().supplyEvent(core::SupplyEvent::XrayAcknowledged, QStringLiteral("ON"));
     rig.read(132, "LVPS24", -15.02);
     rig.now = 200;
-    emit rig.events().supplyEvent(app::SupplyEvent::FaultChanged,
+    emit rig.events().supplyEvent(core::SupplyEvent::FaultChanged,
                                   QStringLiteral("Arc, \"hard\" ON"));
     rig.read(1000000, "AmbTemp", 31.5);  // outside the span chosen below
 

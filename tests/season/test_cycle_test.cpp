@@ -209,7 +209,7 @@ void CycleTestTest::togglesTheSimulatedOutputOnARealTimer() {
         rig.window->findChild<QPushButton*>(QStringLiteral("btn_REQSTAT"))->click();
     });
     bool nested = false;
-    QObject::connect(&rig.exchange(), &zov::app::CommandExchange::transmitted, &watch,
+    QObject::connect(&rig.exchange(), &zov::core::CommandExchange::transmitted, &watch,
                      [&] { nested = nested || rig.exchange().isWaiting(); });
     int ticksInsideWaits = 0;
     QObject::connect(&rig.cycleTest().CycleTimer(), &QTimer::timeout, &watch,

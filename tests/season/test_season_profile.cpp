@@ -2,9 +2,9 @@
 // checks before a step is sent, counts and commands, the clocks, the file.
 #include <QtTest>
 
-#include "season/season_profile.h"
+#include "core/season_profile.h"
 
-using namespace zov::season;
+using namespace zov::core;
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 using zov::test::SeasonRig;
 namespace season = zov::season;
+namespace core = zov::core;
 
 namespace {
 
@@ -75,8 +76,8 @@ void SeasonRunTest::profileWindowLoadsTheDefaultProfile() {
     QVERIFY(profile.combo_ma(0)->isEditable());
     QCOMPARE(profile.findChild<QComboBox*>(QStringLiteral("combo_ma(6)"))->currentText(),
              QStringLiteral("1.0"));
-    QVERIFY(profile.profile() == season::defaultProfile());
-    for (int i = 0; i < season::kSteps; ++i) {
+    QVERIFY(profile.profile() == core::defaultProfile());
+    for (int i = 0; i < core::kSteps; ++i) {
         QCOMPARE(profile.chk_cycle(i)->isChecked(), i >= 14 && i <= 16);
     }
     // "1.2" can be typed although the list has no such entry; typing adds no entry.
@@ -92,7 +93,7 @@ void SeasonRunTest::defaultProfileRunsItsWholeLength() {
     rig.openProfile();
     QStringList sent;
     QList<int> enableSteps;
-    QObject::connect(&rig.exchange(), &zov::app::CommandExchange::transmitted, &rig.seasoning(),
+    QObject::connect(&rig.exchange(), &zov::core::CommandExchange::transmitted, &rig.seasoning(),
                      [&](const QByteArray& frame) {
                          if (frame.contains("ENBL")) {
                              enableSteps << rig.seasoning().clock().CurrentStep + 1;
@@ -189,9 +190,9 @@ void SeasonRunTest::stepsAreAnnouncedAsTheyAreSent() {
     SeasonRig rig;
     rig.connect();
     QStringList steps;
-    connect(&rig.window->sessionEvents(), &zov::app::SessionEvents::supplyEvent, this,
-            [&steps](zov::app::SupplyEvent kind, const QString& detail) {
-                if (kind == zov::app::SupplyEvent::SeasoningStep) {
+    connect(&rig.window->sessionEvents(), &zov::core::SessionEvents::supplyEvent, this,
+            [&steps](zov::core::SupplyEvent kind, const QString& detail) {
+                if (kind == zov::core::SupplyEvent::SeasoningStep) {
                     steps << detail;
                 }
             });
@@ -232,17 +233,17 @@ void SeasonRunTest::allTwentyStepsRunToTheEnd() {
     SeasonRig rig;
     rig.connect();
     rig.openProfile();
-    for (int i = 0; i < season::kSteps; ++i) {
+    for (int i = 0; i < core::kSteps; ++i) {
         rig.setRow(i, qPrintable(QString::number(i + 1)), "0.1", "1", false);
     }
     rig.start();
-    rig.tick(season::kSteps * 60 - 1);
+    rig.tick(core::kSteps * 60 - 1);
     QVERIFY(rig.seasoning().running());
     QCOMPARE(rig.seasoning().clock().CurrentStep, std::int16_t(19));
     rig.tick();
     QVERIFY(!rig.seasoning().running());
     const QStringList commands = rig.takeCommands();
-    QCOMPARE(commands.size(), 2 * season::kSteps);
+    QCOMPARE(commands.size(), 2 * core::kSteps);
     QCOMPARE(commands.mid(commands.size() - 2), (QStringList{"VREF 1365;", "IREF 819;"}));
     QCOMPARE(rig.sim.model().setpoint(zov::sim::Channel::Voltage), 1365);
 }
@@ -329,7 +330,7 @@ void SeasonRunTest::stopSendsNothingAndTheNextRunStartsAfresh() {
 
     // A new load, the default profile, a first minute of 60 ticks.
     season::SeasoningWindow& again = rig.openProfile();
-    QVERIFY(again.profile() == season::defaultProfile());
+    QVERIFY(again.profile() == core::defaultProfile());
     rig.start();
     rig.takeCommands();
     rig.tick(60);
@@ -499,7 +500,7 @@ void SeasonRunTest::closingBeforeStartDiscardsTheEdits() {
     rig.seasoning().profileWindow()->close();
     rig.dropUnloaded();
     QVERIFY(rig.loaded("frm_seasoning") == nullptr);
-    QVERIFY(rig.openProfile().profile() == season::defaultProfile());
+    QVERIFY(rig.openProfile().profile() == core::defaultProfile());
     QCOMPARE(rig.takeCommands(), kNothing);
 }
 
@@ -532,12 +533,12 @@ void SeasonRunTest::saveAndLoadProfiles() {
     profile.close();
     rig.dropUnloaded();
     season::SeasoningWindow& fresh = rig.openProfile();
-    QVERIFY(fresh.profile() == season::defaultProfile());
+    QVERIFY(fresh.profile() == core::defaultProfile());
     rig.paths.load = path;
     fresh.btn_LoadProfile()->click();
-    QCOMPARE(fresh.row(0), (season::StepText{"25", "0.2", "3", false}));
+    QCOMPARE(fresh.row(0), (core::StepText{"25", "0.2", "3", false}));
     QCOMPARE(fresh.combo_kv(0)->currentIndex(), 25);
-    QCOMPARE(fresh.row(19), season::defaultProfile()[19]);
+    QCOMPARE(fresh.row(19), core::defaultProfile()[19]);
 
     // Cancelled choosers do nothing.
     rig.paths.save.reset();
@@ -575,7 +576,7 @@ void SeasonRunTest::loadRefusesABadFileWhole() {
     rig.paths.load = writeFile(rig.directory, "bad.csv",
                                "step,kV,mA,minutes,cycling\n1,10,0.1,1,no\n2,20,x,1,no\n");
     profile.btn_LoadProfile()->click();
-    QVERIFY(profile.profile() == season::defaultProfile());
+    QVERIFY(profile.profile() == core::defaultProfile());
     QCOMPARE(rig.prompter.texts().back(),
              QStringLiteral("Line 3 of %1: Step 2, mA: \"x\" is not a number.\nNothing of the "
                             "file was loaded.")
@@ -586,10 +587,10 @@ void SeasonRunTest::loadRefusesABadFileWhole() {
     QVERIFY(rig.prompter.texts().back().startsWith(QStringLiteral("Cannot read ")));
 
     rig.paths.load =
-        writeFile(rig.directory, "huge.csv", QByteArray(season::kProfileFileByteLimit + 10, '\n'));
+        writeFile(rig.directory, "huge.csv", QByteArray(core::kProfileFileByteLimit + 10, '\n'));
     profile.btn_LoadProfile()->click();
     QVERIFY(rig.prompter.texts().back().contains(QStringLiteral("too long to be a profile")));
-    QVERIFY(profile.profile() == season::defaultProfile());
+    QVERIFY(profile.profile() == core::defaultProfile());
     QCOMPARE(rig.takeCommands(), kNothing);
 }
 
@@ -673,7 +674,7 @@ void SeasonRunTest::shortenedProfileOnRealTimers() {
                                "2,20,0.2,1,yes\n"
                                "3,30,0.3,1,no\n");
     profile.btn_LoadProfile()->click();
-    QCOMPARE(profile.row(3), (season::StepText{"0", "0", "0", false}));
+    QCOMPARE(profile.row(3), (core::StepText{"0", "0", "0", false}));
     profile.Timer_Season().setInterval(10);
 
     // The status button's handler on a timer of its own competes for the link
@@ -697,7 +698,7 @@ void SeasonRunTest::shortenedProfileOnRealTimers() {
                            zov::sim::ScriptedReply::own().late(std::chrono::milliseconds(25)),
                            zov::sim::kUntilCleared));
     bool nested = false;
-    QObject::connect(&rig.exchange(), &zov::app::CommandExchange::transmitted, &watch,
+    QObject::connect(&rig.exchange(), &zov::core::CommandExchange::transmitted, &watch,
                      [&] { nested = nested || rig.exchange().isWaiting(); });
     int ticksInsideWaits = 0;
     QObject::connect(&profile.Timer_Season(), &QTimer::timeout, &watch,

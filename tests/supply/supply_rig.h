@@ -33,7 +33,7 @@ struct SupplyRig : ConsoleRig {
         if (unitGivesScale) {
             supply::getScaling(*window);
         } else {
-            supply::forgetUnitScales(state());
+            core::forgetUnitScales(state());
         }
         sim.clearCommands();
     }

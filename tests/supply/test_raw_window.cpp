@@ -11,6 +11,7 @@
 using zov::supply::RawDataWindow;
 using zov::supply::rawDataWindow;
 using zov::test::SupplyRig;
+namespace core = zov::core;
 
 class RawWindowTest : public QObject {
     Q_OBJECT
@@ -48,8 +49,8 @@ void RawWindowTest::builtAsDesigned() {
 
     // Writers fill it without showing it.
     rig.choose(false);
-    rig.areas.dacSettings->readSetpoint(zov::supply::Channel::B);
-    QCOMPARE(raw.rawDacBox(zov::supply::Channel::B)->text(), QStringLiteral("0"));
+    rig.areas.dacSettings->readSetpoint(core::Channel::B);
+    QCOMPARE(raw.rawDacBox(core::Channel::B)->text(), QStringLiteral("0"));
     QVERIFY(!raw.isVisible());
 }
 
@@ -72,12 +73,12 @@ void RawWindowTest::menusShowTheWindows() {
     QVERIFY(rig.window->extrasWindow().isVisible());
 
     // Closed, it is unloaded; the next writer gets a fresh, hidden one.
-    raw->rawDacBox(zov::supply::Channel::A)->setText(QStringLiteral("123"));
+    raw->rawDacBox(core::Channel::A)->setText(QStringLiteral("123"));
     raw->close();
     QTRY_VERIFY(rig.window->loadedWindow("frm_RAWDATA") == nullptr);
     RawDataWindow& fresh = rawDataWindow(*rig.window);
     QVERIFY(!fresh.isVisible());
-    QCOMPARE(fresh.rawDacBox(zov::supply::Channel::A)->text(), QStringLiteral("DAC A"));
+    QCOMPARE(fresh.rawDacBox(core::Channel::A)->text(), QStringLiteral("DAC A"));
 }
 
 QTEST_MAIN(RawWindowTest)

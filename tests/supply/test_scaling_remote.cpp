@@ -9,6 +9,7 @@
 
 using zov::test::SupplyRig;
 namespace supply = zov::supply;
+namespace core = zov::core;
 
 namespace {
 
@@ -34,8 +35,8 @@ private slots:
 
 void ScalingRemoteTest::scaleCutSearchesFromCharacterFive() {
     const auto kv = [](const std::string& body) {
-        const auto fullScale = supply::fullScaleFrom("\x02" + body + "\r\n");
-        return fullScale ? supply::scaleFactorFor(*fullScale, supply::kVoltageScaleUnitsPerKv)
+        const auto fullScale = core::fullScaleFrom("\x02" + body + "\r\n");
+        return fullScale ? core::scaleFactorFor(*fullScale, core::kVoltageScaleUnitsPerKv)
                          : std::nullopt;
     };
     QVERIFY(!kv("6;"));
@@ -45,9 +46,9 @@ void ScalingRemoteTest::scaleCutSearchesFromCharacterFive() {
     QCOMPARE(*kv(" 6000 ;"), 60.0 / 4095);
     // More digits than a double holds: not a number at all, so the read ends
     // there (a factor of 0 that is then refused would let it go on).
-    QVERIFY(!supply::fullScaleFrom("\x02" + std::string(400, '9') + ";\r\n"));
+    QVERIFY(!core::fullScaleFrom("\x02" + std::string(400, '9') + ";\r\n"));
     // A huge full scale that is a number still gives no usable factor.
-    QVERIFY(!supply::scaleFactorFor(1e308, supply::kVoltageScaleUnitsPerKv / 1e10));
+    QVERIFY(!core::scaleFactorFor(1e308, core::kVoltageScaleUnitsPerKv / 1e10));
 }
 
 void ScalingRemoteTest::scalingChangesLaterReadbacks_data() {
@@ -69,15 +70,15 @@ void ScalingRemoteTest::scalingChangesLaterReadbacks() {
     QCOMPARE(rig.state().mAScaleFactor, 500 / 1000.0 / 4095);
     QVERIFY(rig.receiveTimersRunning());
 
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
-    rig.areas.dacSettings->readSetpoint(supply::Channel::B);
+    rig.areas.dacSettings->readSetpoint(core::Channel::A);
+    rig.areas.dacSettings->readSetpoint(core::Channel::B);
     QCOMPARE(rig.field("txt_DACA")->text(), QStringLiteral("60.000 kV"));
     QCOMPARE(rig.field("txt_DACB")->text(), QStringLiteral("0.500 mA"));
 
     // A unit of another size changes what the same counts mean.
     rig.sim.model().factory().fullScaleVoltage = 3000;
     rig.window->findChild<QPushButton*>("getScaling")->click();
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    rig.areas.dacSettings->readSetpoint(core::Channel::A);
     QCOMPARE(rig.field("txt_DACA")->text(), QStringLiteral("30.000 kV"));
 }
 
@@ -133,7 +134,7 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     // again, and a unit whose full scale is no usable one gives no number.
     faults = {};
     QVERIFY(rig.sim.model().setSetpoint(zov::sim::Channel::Voltage, 4095));
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
+    rig.areas.dacSettings->readSetpoint(core::Channel::A);
     const bool unusable = fault == QLatin1String("zero") || fault == QLatin1String("negative");
     QCOMPARE(rig.field("txt_DACA")->text(),
              unusable ? QStringLiteral("no scale") : QStringLiteral("60.000 kV"));

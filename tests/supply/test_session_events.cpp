@@ -11,7 +11,7 @@
 #include "supply/xray_enable_area.h"
 #include "supply_rig.h"
 
-using zov::app::SupplyEvent;
+using zov::core::SupplyEvent;
 using zov::sim::ScriptedReply;
 namespace supply = zov::supply;
 
@@ -19,16 +19,17 @@ namespace {
 
 using Reading = QPair<QString, double>;
 using Event = QPair<SupplyEvent, QString>;
+namespace core = zov::core;
 
 struct EventsRig : zov::test::SupplyRig {
     explicit EventsRig(Supply supply = Supply::Simulated) : SupplyRig(supply) {
         auto& events = window->sessionEvents();
-        QObject::connect(&events, &zov::app::SessionEvents::monitorRead,
+        QObject::connect(&events, &zov::core::SessionEvents::monitorRead,
                          [this](const QString& variable, double value) {
                              readings.append({variable, value});
                          });
         QObject::connect(
-            &events, &zov::app::SessionEvents::supplyEvent,
+            &events, &zov::core::SessionEvents::supplyEvent,
             [this](SupplyEvent kind, const QString& detail) {
                 // The panel's age is told apart; these cases are about readings.
                 if (kind != SupplyEvent::ReadingsStale && kind != SupplyEvent::ReadingsFresh) {
@@ -129,7 +130,7 @@ void SessionEventsTest::statusChangesAnnouncedOnce() {
     QCOMPARE(rig.eventsOf(SupplyEvent::StatusChanged),
              (QList<Event>{{SupplyEvent::StatusChanged, "X-RAY OFF"}}));
     QCOMPARE(rig.eventsOf(SupplyEvent::FaultChanged).size(),
-             static_cast<qsizetype>(supply::kFaultFlags.size()));
+             static_cast<qsizetype>(core::kFaultFlags.size()));
     QCOMPARE(rig.eventsOf(SupplyEvent::InterlockChanged),
              (QList<Event>{{SupplyEvent::InterlockChanged, "CLOSED"}}));
     // An identical read tells nothing.
@@ -159,7 +160,7 @@ void SessionEventsTest::setpointsAndXray() {
     rig.choose(false);
     rig.forget();
     auto& editor = *rig.areas.dacEditor;
-    editor.option(supply::Channel::A)->click();
+    editor.option(core::Channel::A)->click();
     editor.ctrl_BITVAL()->setValue(2048);
     editor.btn_ACCEPT()->click();
     QCOMPARE(rig.events,

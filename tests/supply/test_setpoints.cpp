@@ -11,17 +11,18 @@ using zov::supply::rawDataWindow;
 using zov::test::background;
 using zov::test::SupplyRig;
 namespace supply = zov::supply;
+namespace core = zov::core;
 
 namespace {
 
 const QColor kWhite(255, 255, 255);
 const QColor kRed(255, 0, 0);
 
-QLineEdit* displayBox(SupplyRig& rig, supply::Channel channel) {
+QLineEdit* displayBox(SupplyRig& rig, core::Channel channel) {
     return rig.areas.dacSettings->displayBox(channel);
 }
 
-QLineEdit* rawBox(SupplyRig& rig, supply::Channel channel) {
+QLineEdit* rawBox(SupplyRig& rig, core::Channel channel) {
     return rawDataWindow(*rig.window).rawDacBox(channel);
 }
 
@@ -67,13 +68,13 @@ void SetpointTest::readbacksOfAllChannels() {
     QVERIFY(model.setSetpoint(Channel::Current, 4095));
     QVERIFY(model.setSetpoint(Channel::FilamentLimit, 4095));
     QVERIFY(model.setSetpoint(Channel::FilamentPreheat, 819));
-    zov::app::setFieldBackground(displayBox(rig, supply::Channel::A), kRed);
+    zov::app::setFieldBackground(displayBox(rig, core::Channel::A), kRed);
 
     rig.state().CommStatusFlag = false;
     rig.window->findChild<QPushButton*>("btn_KVSET")->click();
-    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), QStringLiteral("30.007 kV"));
-    QCOMPARE(background(displayBox(rig, supply::Channel::A)), kWhite);
-    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("2048"));
+    QCOMPARE(displayBox(rig, core::Channel::A)->text(), QStringLiteral("30.007 kV"));
+    QCOMPARE(background(displayBox(rig, core::Channel::A)), kWhite);
+    QCOMPARE(rawBox(rig, core::Channel::A)->text(), QStringLiteral("2048"));
     QVERIFY(rig.state().CommStatusFlag);
     QVERIFY(rig.receiveTimersRunning());
     // Writing the raw count never shows the unscaled-data window.
@@ -81,35 +82,35 @@ void SetpointTest::readbacksOfAllChannels() {
 
     rig.window->findChild<QPushButton*>("btn_EMI")->click();
     rig.window->findChild<QPushButton*>("btn_FILLIM")->click();
-    rig.areas.dacSettings->readSetpoint(supply::Channel::D);
+    rig.areas.dacSettings->readSetpoint(core::Channel::D);
     QCOMPARE(rig.sim.commands(), (QStringList{"VSET;", "ISET;", "16,", "17,"}));
-    QCOMPARE(displayBox(rig, supply::Channel::B)->text(), QStringLiteral("0.500 mA"));
-    QCOMPARE(displayBox(rig, supply::Channel::C)->text(), QStringLiteral("5.000 A"));
-    QCOMPARE(displayBox(rig, supply::Channel::D)->text(), QStringLiteral("0.500 A"));
-    QCOMPARE(rawBox(rig, supply::Channel::B)->text(), QStringLiteral("4095"));
-    QCOMPARE(rawBox(rig, supply::Channel::C)->text(), QStringLiteral("4095"));
-    QCOMPARE(rawBox(rig, supply::Channel::D)->text(), QStringLiteral("819"));
+    QCOMPARE(displayBox(rig, core::Channel::B)->text(), QStringLiteral("0.500 mA"));
+    QCOMPARE(displayBox(rig, core::Channel::C)->text(), QStringLiteral("5.000 A"));
+    QCOMPARE(displayBox(rig, core::Channel::D)->text(), QStringLiteral("0.500 A"));
+    QCOMPARE(rawBox(rig, core::Channel::B)->text(), QStringLiteral("4095"));
+    QCOMPARE(rawBox(rig, core::Channel::C)->text(), QStringLiteral("4095"));
+    QCOMPARE(rawBox(rig, core::Channel::D)->text(), QStringLiteral("819"));
     QCOMPARE(rig.state().CommErrors, 0);
 }
 
 void SetpointTest::repliesThatAreNoReading() {
-    const auto& preheat = supply::setpointChannel(supply::Channel::D);
-    QVERIFY(supply::readingFrom(preheat,
-                                "\x02"
-                                "17,819,\r\n",
-                                1.0));
+    const auto& preheat = core::setpointChannel(core::Channel::D);
+    QVERIFY(core::readingFrom(preheat,
+                              "\x02"
+                              "17,819,\r\n",
+                              1.0));
     // The filament limit's reply is never shown as the preheat.
-    QVERIFY(!supply::readingFrom(preheat,
-                                 "\x02"
-                                 "16,819,\r\n",
-                                 1.0));
-    QVERIFY(!supply::readingFrom(preheat,
-                                 "\x02"
-                                 "819,\r\n",
-                                 1.0));
+    QVERIFY(!core::readingFrom(preheat,
+                               "\x02"
+                               "16,819,\r\n",
+                               1.0));
+    QVERIFY(!core::readingFrom(preheat,
+                               "\x02"
+                               "819,\r\n",
+                               1.0));
     // A count of 400 digits is no count, not "0.000 kV".
-    const auto& kv = supply::setpointChannel(supply::Channel::A);
-    QVERIFY(!supply::readingFrom(kv, "\x02" + std::string(400, '9') + ";\r\n", 60.0 / 4095));
+    const auto& kv = core::setpointChannel(core::Channel::A);
+    QVERIFY(!core::readingFrom(kv, "\x02" + std::string(400, '9') + ";\r\n", 60.0 / 4095));
 }
 
 void SetpointTest::failedReadLeavesBoxesAndTimers_data() {
@@ -134,10 +135,10 @@ void SetpointTest::failedReadLeavesBoxesAndTimers() {
     SupplyRig rig;
     rig.choose(tcp);
     rig.state().KvScaleFactor = 60.0 / 4095;
-    rig.areas.dacSettings->readSetpoint(supply::Channel::A);
-    rig.areas.dacSettings->readSetpoint(supply::Channel::C);
-    zov::app::setFieldBackground(displayBox(rig, supply::Channel::C), kRed);
-    const QString kvBefore = displayBox(rig, supply::Channel::A)->text();
+    rig.areas.dacSettings->readSetpoint(core::Channel::A);
+    rig.areas.dacSettings->readSetpoint(core::Channel::C);
+    zov::app::setFieldBackground(displayBox(rig, core::Channel::C), kRed);
+    const QString kvBefore = displayBox(rig, core::Channel::A)->text();
     rig.state().CommStatusFlag = false;
     rig.state().AutoUpdate = automatic;
     if (automatic) {
@@ -148,7 +149,7 @@ void SetpointTest::failedReadLeavesBoxesAndTimers() {
     QVERIFY(rig.sim.model().setSetpoint(Channel::Voltage, 1234));
     QVERIFY(rig.sim.model().setSetpoint(Channel::FilamentLimit, 1234));
 
-    for (const supply::Channel channel : {supply::Channel::A, supply::Channel::C}) {
+    for (const core::Channel channel : {core::Channel::A, core::Channel::C}) {
         if (fault == QLatin1String("silent")) {
             rig.sim.faults().dropEvery = 1;
         } else if (fault == QLatin1String("not a number")) {
@@ -163,11 +164,11 @@ void SetpointTest::failedReadLeavesBoxesAndTimers() {
         rig.answerWhole();
     }
 
-    QCOMPARE(displayBox(rig, supply::Channel::A)->text(), kvBefore);
-    QCOMPARE(rawBox(rig, supply::Channel::A)->text(), QStringLiteral("0"));
-    QCOMPARE(displayBox(rig, supply::Channel::C)->text(), QStringLiteral("0.000 A"));
-    QCOMPARE(background(displayBox(rig, supply::Channel::C)), kRed);
-    QCOMPARE(rawBox(rig, supply::Channel::C)->text(), QStringLiteral("0"));
+    QCOMPARE(displayBox(rig, core::Channel::A)->text(), kvBefore);
+    QCOMPARE(rawBox(rig, core::Channel::A)->text(), QStringLiteral("0"));
+    QCOMPARE(displayBox(rig, core::Channel::C)->text(), QStringLiteral("0.000 A"));
+    QCOMPARE(background(displayBox(rig, core::Channel::C)), kRed);
+    QCOMPARE(rawBox(rig, core::Channel::C)->text(), QStringLiteral("0"));
     QVERIFY(!rig.state().CommStatusFlag);
     // A setpoint read never counts a communication error.
     QCOMPARE(rig.state().CommErrors, 0);

@@ -13,6 +13,7 @@
 using zov::sim::ScriptedReply;
 using zov::test::SupplyRig;
 namespace supply = zov::supply;
+namespace core = zov::core;
 
 namespace {
 
@@ -163,8 +164,8 @@ void StatusTest::everyFaultFlagBothWays() {
         QVERIFY(rig.sim.script("FLT;", ScriptedReply::text(body.toStdString() + ";")));
         rig.status().btn_REQSTAT()->click();
     };
-    for (std::size_t i = 0; i < supply::kFaultFlags.size(); ++i) {
-        const auto& flag = supply::kFaultFlags[i];
+    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
+        const auto& flag = core::kFaultFlags[i];
         QByteArray body(8, '0');
         body[flag.position - 2] = '1';
         flags(body);
@@ -177,7 +178,7 @@ void StatusTest::everyFaultFlagBothWays() {
     // Characters other than "0" and "1", and a short reply, change nothing.
     flags("x2?- ab");
     flags("");
-    for (std::size_t i = 0; i < supply::kFaultFlags.size(); ++i) {
+    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
         QVERIFY(rig.status().fault(i).led->value());
     }
     QCOMPARE(rig.caption(rig.status().interlock()), QStringLiteral("Interlock Closed"));
@@ -220,18 +221,18 @@ void StatusTest::arcCounting() {
     rig.sim.model().arc();
     rig.status().btn_REQSTAT()->click();
     QCOMPARE(arcs.Txt_arcCount()->text(), QStringLiteral("1"));
-    QCOMPARE(rig.caption(rig.status().fault(supply::kArcFlag)), QStringLiteral("Arc Error"));
+    QCOMPARE(rig.caption(rig.status().fault(core::kArcFlag)), QStringLiteral("Arc Error"));
 }
 
 void StatusTest::arcCountStopsAtItsLargestValue() {
-    supply::ArcCounter counter{1, 32766};
+    core::ArcCounter counter{1, 32766};
     for (int read = 0; read < 4; ++read) {
-        counter = supply::afterArcRead(counter, true, true);
-        counter = supply::afterArcRead(counter, false, true);
+        counter = core::afterArcRead(counter, true, true);
+        counter = core::afterArcRead(counter, false, true);
     }
     QCOMPARE(counter.count, std::int16_t(32767));
     QCOMPARE(counter.armed, std::int16_t(1));
-    QCOMPARE(supply::afterArcRead({1, 5}, std::nullopt, true).count, std::int16_t(5));
+    QCOMPARE(core::afterArcRead({1, 5}, std::nullopt, true).count, std::int16_t(5));
 }
 
 void StatusTest::faultReset() {

@@ -14,8 +14,8 @@
 using zov::sim::ScriptedReply;
 using zov::test::SupplyRig;
 namespace supply = zov::supply;
-using supply::Channel;
-using supply::Monitor;
+using zov::core::Channel;
+using zov::core::Monitor;
 
 namespace {
 

@@ -54,8 +54,8 @@ struct ConsoleRig {
         dialog.reject();
     }
 
-    app::CommandExchange& exchange() { return window->exchange(); }
-    app::MainState& state() { return window->state(); }
+    core::CommandExchange& exchange() { return window->exchange(); }
+    core::MainState& state() { return window->state(); }
     QString panel(int n) { return window->statusBar1().panelText(n); }
     QAction* item(const char* name) { return window->menuItem(QLatin1String(name)); }
 

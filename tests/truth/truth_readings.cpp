@@ -15,8 +15,8 @@
 #include "supply_rig.h"
 #include "truth_groups.h"
 
+using zov::core::Channel;
 using zov::sim::ScriptedReply;
-using zov::supply::Channel;
 using zov::test::SupplyRig;
 
 namespace {

@@ -13,8 +13,8 @@
 #include "truth_groups.h"
 
 using zov::app::showsStale;
+using zov::core::Channel;
 using zov::sim::ScriptedReply;
-using zov::supply::Channel;
 using zov::test::SupplyRig;
 
 namespace {

@@ -12,8 +12,8 @@
 #include "truth_groups.h"
 
 using zov::config::FactoryConfigWindow;
-using zov::config::FactoryField;
 using zov::config::UserOptionsWindow;
+using zov::core::FactoryField;
 using zov::sim::ScriptedReply;
 using zov::test::ConfigRig;
 using CycleRig = zov::test::CycleTestRig;
@@ -21,6 +21,7 @@ using CycleRig = zov::test::CycleTestRig;
 namespace {
 
 using namespace std::chrono_literals;
+namespace core = zov::core;
 
 class StopsTruth : public QObject {
     Q_OBJECT
@@ -167,8 +168,8 @@ void ServiceTruth::turnOnOutsideTheConverterIsRefused() {
         window.Command2_Click();
         rig.letUnitAnswer(1);
         rig.prompter.answerInput(entry);
-        window.program(zov::config::kProgrammingButtons[static_cast<std::size_t>(
-            FactoryField::FilamentTurnOn)]);
+        window.program(
+            core::kProgrammingButtons[static_cast<std::size_t>(FactoryField::FilamentTurnOn)]);
         QCOMPARE(window.field(FactoryField::FilamentTurnOn)->text(), entry);
     });
     rig.trigger("mnu_Config");

@@ -2,7 +2,7 @@
 
 #include "protocol/reply.h"
 
-namespace zov::config {
+namespace zov::core {
 
 std::vector<std::string> commaFields(std::string_view reply, int start, std::size_t count) {
     std::vector<std::string> fields;
@@ -17,4 +17,4 @@ std::vector<std::string> commaFields(std::string_view reply, int start, std::siz
     return fields;
 }
 
-}  // namespace zov::config
+}  // namespace zov::core

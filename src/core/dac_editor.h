@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_state.h"
-#include "supply/setpoint_channel.h"
+#include "core/main_state.h"
+#include "core/setpoint_channel.h"
 
-namespace zov::supply {
+namespace zov::core {
 
 struct EditorChannel {
     Channel channel;
@@ -28,19 +28,19 @@ struct EditorChannel {
     const char* confirmationPattern;
     const char* confirmationSuffix;
     const char* revertPrefix;  // the count follows, nothing after it
-    std::int16_t app::MainState::*edited;
-    std::int16_t app::MainState::*accepted;
+    std::int16_t MainState::*edited;
+    std::int16_t MainState::*accepted;
 };
 
 inline constexpr std::array<EditorChannel, 4> kEditorChannels{{
     {Channel::A, "Now Modifying KV_PROG", 0, 70000, "VREF ", ";", 2, ';', "#0.##0", " kV", "10,",
-     &app::MainState::NewDAC_A, &app::MainState::OldDAC_A},
+     &MainState::NewDAC_A, &MainState::OldDAC_A},
     {Channel::B, "Now Modifying MA_PROG", 0, 8.56, "IREF ", ";", 2, ';', "0.##0", " mA", "11,",
-     &app::MainState::NewDAC_B, &app::MainState::OldDAC_B},
+     &MainState::NewDAC_B, &MainState::OldDAC_B},
     {Channel::C, "Now Modifying FIL_LIMIT", 0, 4.999995, "12,", ",", 5, '$', "0.##0", " A", "12,",
-     &app::MainState::NewDAC_C, &app::MainState::OldDAC_C},
+     &MainState::NewDAC_C, &MainState::OldDAC_C},
     {Channel::D, "Now Modifying FIL_PREHEAT", 0, 2.5, "13,", ",", 5, '$', "0.##0", " A", "13,",
-     &app::MainState::NewDAC_D, &app::MainState::OldDAC_D},
+     &MainState::NewDAC_D, &MainState::OldDAC_D},
 }};
 
 [[nodiscard]] const EditorChannel& editorChannel(Channel channel);
@@ -72,4 +72,4 @@ enum class ProgramAnswer { Acknowledged, Refused, Failed };
 
 inline constexpr int kMaxCount = 4095;
 
-}  // namespace zov::supply
+}  // namespace zov::core

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/main_state.h"
+#include "core/main_state.h"
 
-namespace zov::supply {
+namespace zov::core {
 
 enum class Channel { A, B, C, D };
 
@@ -25,7 +25,7 @@ struct SetpointChannel {
     int valueStart;  // 1-based position of the value; 1 is the reply's STX
     char delimiter;  // ends the value, searched from valueStart
     // Units per count: a factor read from the unit, or a constant when null.
-    double app::MainState::*scaleFactor;
+    double MainState::*scaleFactor;
     double fixedScale;
     const char* pattern;
     const char* suffix;
@@ -40,11 +40,11 @@ struct SetpointChannel {
 // Filament scales are full scale over 4095 counts: 5 A for the limit, 2.5 A for the preheat.
 inline constexpr std::array<SetpointChannel, 4> kSetpointChannels{{
     {Channel::A, "opt_DACA", "KV_PROG", "btn_KVSET", "Voltage Setpoint", "VSET;", 2, ';',
-     &app::MainState::KvScaleFactor, 0.0, "#0.000", " kV", "txt_DACA", "Channel A",
-     "Ch. A, U21, Pin 2", "Voltage setpoint", "txt_RAWDACA", false},
+     &MainState::KvScaleFactor, 0.0, "#0.000", " kV", "txt_DACA", "Channel A", "Ch. A, U21, Pin 2",
+     "Voltage setpoint", "txt_RAWDACA", false},
     {Channel::B, "opt_DACB", "MA_PROG", "btn_EMI", "Current Setpoint", "ISET;", 2, ';',
-     &app::MainState::mAScaleFactor, 0.0, "0.000", " mA", "txt_DACB", "Channel B",
-     "Ch. B, U21, Pin 6", "Current setpoint", "txt_RAWDACB", false},
+     &MainState::mAScaleFactor, 0.0, "0.000", " mA", "txt_DACB", "Channel B", "Ch. B, U21, Pin 6",
+     "Current setpoint", "txt_RAWDACB", false},
     {Channel::C, "opt_DACC", "FIL_LIMIT", "btn_FILLIM", "Filament Limit", "16,", 5, ',', nullptr,
      0.001221, "0.##0", " A", "txt_DACC", "N/A", "", "Filament current limit", "txt_RAWDACC", true},
     {Channel::D, "opt_DACD", "FIL_PREHEAT", "btn_FILPREHEAT", "Filament PreHeat", "17,", 5, ',',
@@ -54,11 +54,11 @@ inline constexpr std::array<SetpointChannel, 4> kSetpointChannels{{
 
 [[nodiscard]] const SetpointChannel& setpointChannel(Channel channel);
 
-[[nodiscard]] double scaleOf(const SetpointChannel& row, const app::MainState& state);
+[[nodiscard]] double scaleOf(const SetpointChannel& row, const MainState& state);
 // The scale a shown reading is converted with: the fixed one, or the unit's
 // as it gave it on this link; nothing while it has not.
 [[nodiscard]] std::optional<double> shownScaleOf(const SetpointChannel& row,
-                                                 const app::MainState& state);
+                                                 const MainState& state);
 
 // What one setpoint reply shows: the count as the unit sent it, and the
 // scaled value with the channel's pattern and suffix.
@@ -75,4 +75,4 @@ struct SetpointReading {
                                                          std::string_view reply,
                                                          std::optional<double> scale);
 
-}  // namespace zov::supply
+}  // namespace zov::core

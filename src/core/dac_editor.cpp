@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/scaling.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/scaling.h"
 
-namespace zov::supply {
+namespace zov::core {
 
 const EditorChannel& editorChannel(Channel channel) {
     return kEditorChannels[static_cast<std::size_t>(channel)];
@@ -62,4 +62,4 @@ std::optional<std::int16_t> countFor(double scaled, double scale) {
     return protocol::roundHalfEvenToInt16(count);
 }
 
-}  // namespace zov::supply
+}  // namespace zov::core

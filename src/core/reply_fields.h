@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zov::config {
+namespace zov::core {
 
 // Up to `count` comma-terminated fields of `reply`, the first starting at
 // character `start` (1-based, character 1 being the STX). Taking stops at the
@@ -14,4 +14,4 @@ namespace zov::config {
 [[nodiscard]] std::vector<std::string> commaFields(std::string_view reply, int start,
                                                    std::size_t count);
 
-}  // namespace zov::config
+}  // namespace zov::core

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <variant>
 
-#include "app/main_state.h"
+#include "core/main_state.h"
 
-namespace zov::supply {
+namespace zov::core {
 
 enum class Monitor { Voltage, Current, Filament, AuxSupply, Temperature };
 
@@ -20,14 +20,14 @@ enum class Monitor { Voltage, Current, Filament, AuxSupply, Temperature };
 struct MonitorRow {
     Monitor monitor;
     const char* command;
-    QString app::MainState::*variable;
+    QString MainState::*variable;
     const char* variableName;  // its name, as readings are announced
     int rawIndex;              // txt_DATA(index) of the unscaled-data window
     const char* displayBox;
     const char* caption;
     const char* startText;
     const char* toolTip;  // empty: none
-    double app::MainState::*scale;
+    double MainState::*scale;
     double fixedFactor;
     double offset;
     double divisor;
@@ -39,15 +39,15 @@ struct MonitorRow {
 // shown negated. Temperature: 13.65 counts a degree Celsius. Filament: 6 A
 // over 4095 counts.
 inline constexpr std::array<MonitorRow, 5> kMonitors{{
-    {Monitor::Voltage, "VMON;", &app::MainState::KV_MON, "KV_MON", 2, "txt_ADC2", "HV Monitor",
-     "Channel 2", "Ch. 2, CR26", &app::MainState::KvScaleFactor, 0.0, 0, 1, "#0.000", " kV"},
-    {Monitor::Current, "IMON;", &app::MainState::EmMon, "EmMon", 3, "txt_ADC3", "MA Current",
-     "Channel 3", "Ch. 3, CR46", &app::MainState::mAScaleFactor, 0.0, 0, 1, "0.000", " mA"},
-    {Monitor::Filament, "FMON;", &app::MainState::Fil_I_Mon, "Fil_I_Mon", 4, "txt_ADC13",
-     "FIL Monitor", "", "", nullptr, 0.0014652, 0, 1, "0.##0", " A"},
-    {Monitor::AuxSupply, "LVPS;", &app::MainState::LVPS24, "LVPS24", 1, "txt_ADC1", "LVPS -15 V",
+    {Monitor::Voltage, "VMON;", &MainState::KV_MON, "KV_MON", 2, "txt_ADC2", "HV Monitor",
+     "Channel 2", "Ch. 2, CR26", &MainState::KvScaleFactor, 0.0, 0, 1, "#0.000", " kV"},
+    {Monitor::Current, "IMON;", &MainState::EmMon, "EmMon", 3, "txt_ADC3", "MA Current",
+     "Channel 3", "Ch. 3, CR46", &MainState::mAScaleFactor, 0.0, 0, 1, "0.000", " mA"},
+    {Monitor::Filament, "FMON;", &MainState::Fil_I_Mon, "Fil_I_Mon", 4, "txt_ADC13", "FIL Monitor",
+     "", "", nullptr, 0.0014652, 0, 1, "0.##0", " A"},
+    {Monitor::AuxSupply, "LVPS;", &MainState::LVPS24, "LVPS24", 1, "txt_ADC1", "LVPS -15 V",
      "Channel 1", "Ch. 1, CR31", nullptr, -0.006224, 3972, 1, "##.#0", " V"},
-    {Monitor::Temperature, "TEMP;", &app::MainState::AmbTemp, "AmbTemp", 0, "txt_ADC6",
+    {Monitor::Temperature, "TEMP;", &MainState::AmbTemp, "AmbTemp", 0, "txt_ADC6",
      "Temperature \u00b0C", "N/A", "Ch. 6, CR44", nullptr, 1.0, 0, 13.65, "##.0", ""},
 }};
 
@@ -71,6 +71,6 @@ using MonitorOutcome =
     std::variant<NoMonitorReply, UnreadableMonitor, MonitorText, MonitorUnscaled, MonitorReading>;
 
 [[nodiscard]] MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
-                                            const app::MainState& state);
+                                            const MainState& state);
 
-}  // namespace zov::supply
+}  // namespace zov::core

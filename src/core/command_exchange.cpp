@@ -6,7 +6,7 @@
 
 #include "protocol/frame.h"
 
-namespace zov::app {
+namespace zov::core {
 namespace {
 
 constexpr int kReceiveIdleMs = 1000;
@@ -494,4 +494,4 @@ void CommandExchange::drainDeferred() {
     });
 }
 
-}  // namespace zov::app
+}  // namespace zov::core

@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace zov::app {
+namespace zov::core {
 
 struct MainState {
     QString portType;       // "ethernet" selects the TCP link, anything else the serial link
@@ -32,4 +32,4 @@ struct MainState {
     bool wdtEnabled = true;
 };
 
-}  // namespace zov::app
+}  // namespace zov::core

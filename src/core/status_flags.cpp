@@ -4,7 +4,7 @@
 
 #include "protocol/reply.h"
 
-namespace zov::supply {
+namespace zov::core {
 namespace {
 
 constexpr int kFirstCombinedField = 5;
@@ -83,4 +83,4 @@ bool reportChanged(std::optional<bool>& last, bool now) {
     return changed;
 }
 
-}  // namespace zov::supply
+}  // namespace zov::core

@@ -2,21 +2,21 @@
 
 #include <cmath>
 
+#include "core/scaling.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/scaling.h"
 
-namespace zov::supply {
+namespace zov::core {
 
 const SetpointChannel& setpointChannel(Channel channel) {
     return kSetpointChannels[static_cast<std::size_t>(channel)];
 }
 
-double scaleOf(const SetpointChannel& row, const app::MainState& state) {
+double scaleOf(const SetpointChannel& row, const MainState& state) {
     return row.scaleFactor != nullptr ? state.*row.scaleFactor : row.fixedScale;
 }
 
-std::optional<double> shownScaleOf(const SetpointChannel& row, const app::MainState& state) {
+std::optional<double> shownScaleOf(const SetpointChannel& row, const MainState& state) {
     if (row.scaleFactor == nullptr) {
         return row.fixedScale;
     }
@@ -44,4 +44,4 @@ std::optional<SetpointReading> readingFrom(const SetpointChannel& row, std::stri
                            protocol::formatPattern(*count * *scale, row.pattern) + row.suffix};
 }
 
-}  // namespace zov::supply
+}  // namespace zov::core

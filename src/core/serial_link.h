@@ -6,7 +6,7 @@
 #include <QSerialPort>
 #include <optional>
 
-namespace zov::app {
+namespace zov::core {
 
 // Turns what the user chose (a port number, or a device path) into the name
 // the platform opens: "COMn" on Windows, /dev/ttyS(n-1) on Linux. Nothing when
@@ -59,4 +59,4 @@ private:
     qint32 baud_ = 115200;
 };
 
-}  // namespace zov::app
+}  // namespace zov::core

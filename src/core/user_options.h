@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zov::config {
+namespace zov::core {
 
 // In the order both commands carry them.
 enum class Option {
@@ -88,4 +88,4 @@ inline constexpr NumericOption kNumericOptions[] = {
 // A check box's state for an option text: "0" or "1" as a number.
 [[nodiscard]] std::optional<bool> checkedFrom(std::string_view text);
 
-}  // namespace zov::config
+}  // namespace zov::core

@@ -12,7 +12,7 @@
 #include <optional>
 #include <variant>
 
-namespace zov::season {
+namespace zov::core {
 
 inline constexpr int kSteps = 20;
 inline constexpr int kSecondsPerMinute = 60;
@@ -129,4 +129,4 @@ struct FileProblem {
 [[nodiscard]] std::optional<Problem> checkForSaving(const Profile& profile, double kvScale,
                                                     double maScale);
 
-}  // namespace zov::season
+}  // namespace zov::core

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string_view>
 
-namespace zov::supply {
+namespace zov::core {
 
 // A fault read the unit refused ("1;"): its "1" is no flag, so it is no reading.
 [[nodiscard]] bool isFaultReadRefused(std::string_view reply);
@@ -91,4 +91,4 @@ struct ReportedStatus {
 enum class EnableAnswer { Acknowledged, Refused, NoReply, Other };
 [[nodiscard]] EnableAnswer enableAnswerFrom(std::string_view reply);
 
-}  // namespace zov::supply
+}  // namespace zov::core

@@ -7,7 +7,7 @@
 #include <QObject>
 #include <QString>
 
-namespace zov::app {
+namespace zov::core {
 
 // Kinds of supply event; `detail` says the rest in an operator's words.
 enum class SupplyEvent {
@@ -36,7 +36,7 @@ signals:
     // (KV_MON, EmMon, Fil_I_Mon, LVPS24, AmbTemp), `value` what the operator
     // reads on the panel, in the panel's units.
     void monitorRead(const QString& variable, double value);
-    void supplyEvent(zov::app::SupplyEvent kind, const QString& detail);
+    void supplyEvent(zov::core::SupplyEvent kind, const QString& detail);
 };
 
-}  // namespace zov::app
+}  // namespace zov::core

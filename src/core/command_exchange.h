@@ -12,11 +12,11 @@
 #include <functional>
 #include <string_view>
 
-#include "app/main_state.h"
-#include "app/serial_link.h"
-#include "app/tcp_inbox.h"
+#include "core/main_state.h"
+#include "core/serial_link.h"
+#include "core/tcp_inbox.h"
 
-namespace zov::app {
+namespace zov::core {
 
 // A reply as the 8-bit text the protocol cuts work on.
 inline std::string_view textOf(const QByteArray& bytes) {
@@ -180,4 +180,4 @@ private:
     std::deque<Deferred> deferred_;
 };
 
-}  // namespace zov::app
+}  // namespace zov::core

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "config/reply_fields.h"
+#include "core/reply_fields.h"
+#include "core/scaling.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/scaling.h"
 
-namespace zov::config {
+namespace zov::core {
 namespace {
 
 constexpr int kValueStart = 2;
@@ -22,7 +22,6 @@ constexpr char kTurnOnPattern[] = "#0.00";
 
 using protocol::parseNumber;
 using protocol::plainNumber;
-using supply::kFullScaleCounts;
 
 std::string numberCommand(std::string_view mnemonic, double value) {
     return textCommand(mnemonic, plainNumber(value));
@@ -118,8 +117,8 @@ ScalingEntry scalingFrom(std::string_view entry) {
     if (!kv || !ma) {
         return scaling;
     }
-    const double voltage = *kv * supply::kVoltageScaleUnitsPerKv;
-    const double current = *ma * supply::kCurrentScaleUnitsPerMa;
+    const double voltage = *kv * kVoltageScaleUnitsPerKv;
+    const double current = *ma * kCurrentScaleUnitsPerMa;
     if (std::isfinite(voltage) && std::isfinite(current)) {
         scaling.commands.emplace(numberCommand("SLVP", voltage), numberCommand("SLIP", current));
     }
@@ -163,4 +162,4 @@ TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor, std::string_v
     return {textCommand("FTON", std::to_string(*counts)), false, false, fullScaleKv};
 }
 
-}  // namespace zov::config
+}  // namespace zov::core

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "config/reply_fields.h"
+#include "core/reply_fields.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
 
-namespace zov::config {
+namespace zov::core {
 namespace {
 
 constexpr int kFirstField = 5;
@@ -121,4 +121,4 @@ std::optional<bool> checkedFrom(std::string_view text) {
     return std::nullopt;
 }
 
-}  // namespace zov::config
+}  // namespace zov::core

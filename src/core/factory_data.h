@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace zov::config {
+namespace zov::core {
 
 enum class FactoryField {
     HardwareRevision,
@@ -127,4 +127,4 @@ struct TurnOn {
 [[nodiscard]] TurnOn turnOnCommand(std::string_view entry, double kvScaleFactor,
                                    std::string_view kvVoltage);
 
-}  // namespace zov::config
+}  // namespace zov::core

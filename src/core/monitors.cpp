@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "core/scaling.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/scaling.h"
 
-namespace zov::supply {
+namespace zov::core {
 namespace {
 
 constexpr int kValueStart = 2;
@@ -18,7 +18,7 @@ const MonitorRow& monitorRow(Monitor monitor) {
 }
 
 MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
-                              const app::MainState& state) {
+                              const MainState& state) {
     if (reply.empty()) {
         return NoMonitorReply{};
     }
@@ -40,4 +40,4 @@ MonitorOutcome monitorOutcome(const MonitorRow& row, std::string_view reply,
                           protocol::parseNumber(number).value_or(value)};
 }
 
-}  // namespace zov::supply
+}  // namespace zov::core

@@ -4,7 +4,7 @@
 
 #include "protocol/numbers.h"
 
-namespace zov::app {
+namespace zov::core {
 
 std::optional<QString> serialDeviceFor(const QString& entry) {
     const QString text = entry.trimmed();
@@ -123,4 +123,4 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
     }
 }
 
-}  // namespace zov::app
+}  // namespace zov::core

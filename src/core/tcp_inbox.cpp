@@ -2,7 +2,7 @@
 
 #include "protocol/frame.h"
 
-namespace zov::app {
+namespace zov::core {
 
 QByteArray statusMessageIn(const QByteArray& frame) {
     const qsizetype start = frame.lastIndexOf(protocol::kStx);
@@ -54,4 +54,4 @@ void TcpInbox::clear() {
     searched_ = 0;
 }
 
-}  // namespace zov::app
+}  // namespace zov::core

@@ -7,7 +7,7 @@
 #include <QByteArray>
 #include <optional>
 
-namespace zov::app {
+namespace zov::core {
 
 // A frame, from its last STX on, that reads as a status message: "22," and
 // its flags. Garbage before that STX is not part of it.
@@ -39,4 +39,4 @@ private:
     qsizetype searched_ = 0;
 };
 
-}  // namespace zov::app
+}  // namespace zov::core

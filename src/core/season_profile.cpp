@@ -7,7 +7,7 @@
 
 #include "protocol/numbers.h"
 
-namespace zov::season {
+namespace zov::core {
 namespace {
 
 constexpr int kKvListTop = 100;
@@ -368,4 +368,4 @@ std::optional<Problem> checkForSaving(const Profile& profile, double kvScale, do
     return std::nullopt;
 }
 
-}  // namespace zov::season
+}  // namespace zov::core
