@@ -1,0 +1,130 @@
+// The supply's operations, one method each, as the console performs them:
+// the same commands in the same order, the same background timers paused
+// and resumed around them. Each returns what came of it as a typed outcome
+// (a refused command is never reported as done) and keeps what the unit
+// reported in readings(), with the time and stale mark of each reading.
+//
+// Thread contract: a Supply lives in the thread that made it and its
+// exchange; every method runs a reply wait on that thread's event loop and
+// must be called from it. Other threads go through SupplyWorker.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <initializer_list>
+#include <optional>
+
+#include "core/command_exchange.h"
+#include "core/main_state.h"
+#include "core/session_events.h"
+#include "core/supply_readings.h"
+
+namespace zov::core {
+
+enum class Answer {
+    Done,        // the unit did it or gave the value
+    Refused,     // the unit answered that it would not
+    NoAnswer,    // nothing came within the time limit, or the link is down
+    Unreadable,  // something came that is not this command's answer
+};
+[[nodiscard]] const char* answerName(Answer answer);
+
+template <typename T>
+struct Outcome {
+    Answer answer = Answer::NoAnswer;
+    T value{};         // meaningful when done
+    QByteArray reply;  // what the unit said last, as it came
+    [[nodiscard]] bool done() const { return answer == Answer::Done; }
+};
+struct Nothing {};
+
+// One "STAT;" and "FLT;" pass.
+struct StatusReport {
+    std::optional<bool> xrayOn;
+    std::array<std::optional<bool>, kFaultFlags.size()> faults{};  // true: raised
+    std::optional<bool> interlockOpen;
+};
+
+enum class IdentityItem { HardwareRevision, Model, SoftwareRevision, SoftwareBuild, SerialNumber };
+
+// The monitors the update cycle reads together.
+inline constexpr std::initializer_list<Monitor> kHvMonitors{Monitor::Voltage, Monitor::Current,
+                                                            Monitor::Filament};
+inline constexpr std::initializer_list<Monitor> kAuxMonitors{Monitor::AuxSupply,
+                                                             Monitor::Temperature};
+
+class Supply : public QObject {
+    Q_OBJECT
+public:
+    Supply(CommandExchange& exchange, MainState& state, SessionEvents& events,
+           QObject* parent = nullptr);
+
+    [[nodiscard]] const SupplyReadings& readings() const { return readings_; }
+    [[nodiscard]] CommandExchange& exchange() { return exchange_; }
+    [[nodiscard]] MainState& state() { return state_; }
+    // The output as last requested, or as the unit reported it since (an
+    // open interlock holds it off): what arc counting and a toggle go by.
+    [[nodiscard]] bool xrayRequested() const { return xrayRequested_; }
+    void setXrayRequested(bool on) { xrayRequested_ = on; }
+
+    // --- setpoints ---
+    Outcome<SetpointValue> readSetpoint(Channel channel);
+    // Programs `count`; done with the confirmation when the unit acknowledged.
+    Outcome<SetpointValue> program(Channel channel, std::int16_t count);
+    // Puts back `count` after an edit was cancelled; the receive timer stays off.
+    Outcome<Nothing> revert(Channel channel, std::int16_t count);
+
+    // --- output, status and faults ---
+    Outcome<bool> setXray(bool on);
+    Outcome<StatusReport> readStatus();
+    Outcome<CombinedStatus> readCombinedStatus();
+    Outcome<Nothing> resetFaults();
+    // Counts an arc when a fault read shows one while X-ray is requested.
+    void countArc(std::optional<bool> arcFault);
+    void clearArcCount();
+
+    // --- monitors, identity, scaling, control ---
+    // Reads `monitors` in order; a reply that cannot be used ends the pass.
+    Outcome<Nothing> readMonitors(std::initializer_list<Monitor> monitors);
+    Outcome<QString> readIdentity(IdentityItem item);
+    Outcome<Nothing> readScaling();
+    Outcome<bool> setRemote(bool remote);
+    void keepAlive();
+    // Service use: one command as typed, and whatever the unit answers.
+    Outcome<QByteArray> send(const QByteArray& command);
+
+    // --- what the link and time do to the readings ---
+    // The link went away or another was chosen: every reading is stale and
+    // the unit's scales are forgotten.
+    void linkGone();
+    // Readings the update cycle refreshes that it has not for `ms`.
+    void markOlderThan(qint64 ms);
+
+signals:
+    // Any reading, its time or its stale mark changed.
+    void changed();
+    // A scale factor the scaled readings use changed.
+    void scalesChanged();
+    void unsolicitedStatus(const zov::core::CombinedStatus& status);
+
+private:
+    QByteArray exchangeOnce(const QByteArray& command);
+    void readScaleIfMissing(double MainState::*factor);
+    void noteScales();
+    void applyCombined(const CombinedStatus& status);
+    void applyFaults(std::string_view reply, StatusReport& report);
+    void giveXray(bool on);
+    void giveInterlock(bool open);
+    void announce(SupplyEvent kind, std::optional<bool>& last, bool now, const QString& detail);
+    [[nodiscard]] QDateTime now() const { return QDateTime::currentDateTime(); }
+
+    CommandExchange& exchange_;
+    MainState& state_;
+    SessionEvents& events_;
+    SupplyReadings readings_;
+    ReportedStatus reported_;
+    bool xrayRequested_ = false;
+};
+
+}  // namespace zov::core
