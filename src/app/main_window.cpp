@@ -45,6 +45,7 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
       prompter_(prompter),
       staleMarks_(state_),
       exchange_(state_, this),
+      supply_(exchange_, state_, sessionEvents_, this),
       answerWatch_(exchange_, sessionEvents_, staleMarks_) {
     setObjectName(QStringLiteral("frm_SDIMAIN"));
     setWindowTitle(QStringLiteral("ZOV Interface"));
@@ -198,6 +199,14 @@ void MainWindow::wireExchange() {
             emit sessionEvents_.supplyEvent(core::SupplyEvent::ReadingsStale, warning);
         }
     });
+    // Behind another link, or the same one after a loss, may stand another
+    // unit: what it reported is stale and its scales count as not given.
+    connect(&sessionEvents_, &core::SessionEvents::supplyEvent, this,
+            [this](core::SupplyEvent kind) {
+                if (kind == core::SupplyEvent::LinkChosen || kind == core::SupplyEvent::LinkLost) {
+                    supply_.linkGone();
+                }
+            });
     connect(&exchange_, &core::CommandExchange::tcpError, this, [this](const QString& description) {
         emit sessionEvents_.supplyEvent(core::SupplyEvent::Error,
                                         QStringLiteral("TCP error: ") + description);

@@ -21,6 +21,7 @@
 #include "core/command_exchange.h"
 #include "core/main_state.h"
 #include "core/session_events.h"
+#include "core/supply.h"
 
 namespace zov::app {
 
@@ -53,6 +54,8 @@ public:
 
     core::MainState& state() { return state_; }
     core::CommandExchange& exchange() { return exchange_; }
+    // The supply's operations and what the unit last reported.
+    core::Supply& supply() { return supply_; }
     Prompter& prompter() { return prompter_; }
     StatusBar& statusBar1() { return *statusBar_; }
     ModalRunner& modalRunner() { return modalRunner_; }
@@ -127,6 +130,7 @@ private:
     core::SessionEvents sessionEvents_;
     StaleMarks staleMarks_;
     core::CommandExchange exchange_;
+    core::Supply supply_;
     AnswerWatch answerWatch_;
     ModalRunner modalRunner_;
     StatusBar* statusBar_ = nullptr;

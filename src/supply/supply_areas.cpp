@@ -50,14 +50,6 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
                      [&window] { showRawDataWindow(window); });
     QObject::connect(&window.exchange(), &core::CommandExchange::unsolicitedMessage, systemStatus,
                      &SystemStatusArea::decodeUnsolicited);
-    // Behind another link, or the same one after a loss, may stand another unit.
-    QObject::connect(
-        &window.sessionEvents(), &core::SessionEvents::supplyEvent, &window,
-        [&window](core::SupplyEvent kind) {
-            if (kind == core::SupplyEvent::LinkChosen || kind == core::SupplyEvent::LinkLost) {
-                core::forgetUnitScales(window.state());
-            }
-        });
 
     const QPointer<SystemStatusArea> status(systemStatus);
     window.hooks().requestStatus = [status] {
