@@ -34,22 +34,25 @@ const ScaleRead* scaleReadOf(double MainState::*factor) {
     return nullptr;
 }
 
-// False when the pass has to end here.
-bool readScale(CommandExchange& exchange, const ScaleRead& scale, MainState& state) {
+enum class ScaleAnswer { Given, NotGiven, EndOfPass };
+
+ScaleAnswer readScale(CommandExchange& exchange, const ScaleRead& scale, MainState& state) {
     exchange.outputOutputString(QByteArray(scale.command));
     const QByteArray reply = exchange.inputInputString();
     if (reply.isEmpty()) {
-        return true;
+        return ScaleAnswer::NotGiven;
     }
     const auto fullScale = fullScaleFrom(textOf(reply));
     if (!fullScale) {
-        return false;
+        return ScaleAnswer::EndOfPass;
     }
-    if (const auto read = scaleFactorFor(*fullScale, scale.unitsPerUnit)) {
-        state.*scale.factor = *read;
-        state.*scale.read = true;
+    const auto read = scaleFactorFor(*fullScale, scale.unitsPerUnit);
+    if (!read) {
+        return ScaleAnswer::NotGiven;
     }
-    return true;
+    state.*scale.factor = *read;
+    state.*scale.read = true;
+    return ScaleAnswer::Given;
 }
 
 }  // namespace
@@ -84,10 +87,13 @@ void forgetUnitScales(MainState& state) {
     state.mAScaleRead = false;
 }
 
-void readScaling(CommandExchange& exchange, MainState& state) {
-    if (readScale(exchange, kVoltageScale, state)) {
-        readScale(exchange, kCurrentScale, state);
+bool readScaling(CommandExchange& exchange, MainState& state) {
+    const ScaleAnswer voltage = readScale(exchange, kVoltageScale, state);
+    if (voltage == ScaleAnswer::EndOfPass) {
+        return false;
     }
+    return readScale(exchange, kCurrentScale, state) == ScaleAnswer::Given &&
+           voltage == ScaleAnswer::Given;
 }
 
 void readScaleIfMissing(CommandExchange& exchange, MainState& state, double MainState::*factor) {

@@ -41,8 +41,8 @@ void forgetUnitScales(MainState& state);
 // Inside a running exchange bracket: the scaling read, voltage scale then
 // current scale. A reply that cannot be cut or converted ends the read; an
 // unusable full scale keeps its factor and the read goes on; a silent unit
-// only skips its own step.
-void readScaling(CommandExchange& exchange, MainState& state);
+// only skips its own step. True when the unit gave both factors in this pass.
+bool readScaling(CommandExchange& exchange, MainState& state);
 
 // Inside a running exchange bracket, before a reading that `factor` converts:
 // reads it ("SLVR ;" or "SLIR ;") when the unit has not given it on this

@@ -16,7 +16,8 @@ constexpr int kSoftwareRevisionLength = 11;
 constexpr int kBuildStart = 17;
 constexpr int kRemoteAcknowledgePosition = 5;
 constexpr int kResetAcknowledgePosition = 2;
-constexpr char kAcknowledge = '$';
+constexpr char kRemoteAcknowledge = '$';
+constexpr char kClearingAcknowledge = '$';
 
 // Pauses the background timers for the scope of one operation.
 class Bracket {
@@ -60,8 +61,7 @@ const char* answerName(Answer answer) {
     return "";
 }
 
-Supply::Supply(CommandExchange& exchange, MainState& state, SessionEvents& events,
-               QObject* parent)
+Supply::Supply(CommandExchange& exchange, MainState& state, SessionEvents& events, QObject* parent)
     : QObject(parent), exchange_(exchange), state_(state), events_(events) {
     connect(&exchange_, &CommandExchange::unsolicitedMessage, this,
             [this](const QByteArray& message) {
@@ -202,6 +202,7 @@ Outcome<Nothing> Supply::revert(Channel channel, std::int16_t count) {
 Outcome<bool> Supply::setXray(bool on) {
     Bracket bracket(exchange_);
     xrayRequested_ = on;
+    emit changed();  // the request shows before the command goes out
     const QString requested = on ? QStringLiteral("ON") : QStringLiteral("OFF");
     exchange_.outputOutputString(on ? QByteArrayLiteral("ENBL 1;") : QByteArrayLiteral("ENBL 0;"));
     emit events_.supplyEvent(SupplyEvent::XrayRequested, requested);
@@ -214,13 +215,13 @@ Outcome<bool> Supply::setXray(bool on) {
             outcome.value = on;
             readings_.xrayOn.give(on, now());
             emit events_.supplyEvent(SupplyEvent::XrayAcknowledged, requested);
+            emit xrayAcknowledged(on);
             break;
         case EnableAnswer::Refused:
             // What was requested stands until a status report corrects it.
             outcome.answer = Answer::Refused;
-            emit events_.supplyEvent(SupplyEvent::Error,
-                                     QStringLiteral("X-ray ") + requested +
-                                         QStringLiteral(" refused"));
+            emit events_.supplyEvent(SupplyEvent::Error, QStringLiteral("X-ray ") + requested +
+                                                             QStringLiteral(" refused"));
             break;
         case EnableAnswer::NoReply:
             outcome.answer = Answer::NoAnswer;
@@ -308,6 +309,7 @@ void Supply::countArc(std::optional<bool> arcFault) {
 }
 
 void Supply::clearArcCount() {
+    state_.ArcArmed = 1;
     state_.ArcCount = 0;
     readings_.arcCount = 0;
     emit changed();
@@ -346,13 +348,15 @@ void Supply::applyCombined(const CombinedStatus& status) {
     }
     if (status.supplyFault) {
         readings_.supplyFault.give(*status.supplyFault, at);
-        announce(SupplyEvent::FaultChanged, reported_.supplyFault, *status.supplyFault,
-                 *status.supplyFault ? QStringLiteral("P.S. FAULT")
-                                     : QStringLiteral("NO P.S. FAULT"));
+        announce(
+            SupplyEvent::FaultChanged, reported_.supplyFault, *status.supplyFault,
+            *status.supplyFault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT"));
     }
     const std::pair<const std::optional<bool>*, Reading<bool>*> plain[] = {
-        {&status.remote, &readings_.remote},   {&status.currentMode, &readings_.currentMode},
-        {&status.rov, &readings_.rov},         {&status.aol, &readings_.aol},
+        {&status.remote, &readings_.remote},
+        {&status.currentMode, &readings_.currentMode},
+        {&status.rov, &readings_.rov},
+        {&status.aol, &readings_.aol},
         {&status.watchdogOn, &readings_.watchdogOn}};
     for (const auto& [reported, reading] : plain) {
         if (*reported) {
@@ -391,13 +395,22 @@ Outcome<Nothing> Supply::resetFaults() {
     Bracket bracket(exchange_);
     Outcome<Nothing> outcome;
     outcome.reply = exchangeOnce(QByteArrayLiteral("CLR;"));
-    if (outcome.reply.isEmpty()) {
-        outcome.answer = Answer::NoAnswer;
-    } else if (protocol::charAt(textOf(outcome.reply), kResetAcknowledgePosition) ==
-               kAcknowledge) {
-        outcome.answer = Answer::Done;
-    } else {
-        outcome.answer = Answer::Refused;
+    // A unit acknowledges the reset like any setting, or with "$" while it clears.
+    const bool clearing =
+        protocol::charAt(textOf(outcome.reply), kResetAcknowledgePosition) == kClearingAcknowledge;
+    switch (clearing ? EnableAnswer::Acknowledged : enableAnswerFrom(textOf(outcome.reply))) {
+        case EnableAnswer::Acknowledged:
+            outcome.answer = Answer::Done;
+            break;
+        case EnableAnswer::Refused:
+            outcome.answer = Answer::Refused;
+            break;
+        case EnableAnswer::NoReply:
+            outcome.answer = Answer::NoAnswer;
+            break;
+        case EnableAnswer::Other:
+            outcome.answer = Answer::Unreadable;
+            break;
     }
     return outcome;
 }
@@ -464,10 +477,11 @@ Outcome<QString> Supply::readIdentity(IdentityItem item) {
         const char* command;
         Reading<QString> Identity::*reading;
     };
-    static constexpr Query kQueries[] = {
-        {"HWVR;", &Identity::hardwareRevision}, {"MODR;", &Identity::model},
-        {"FREV;", &Identity::softwareRevision}, {"SOFT;", &Identity::softwareBuild},
-        {"SNUR;", &Identity::serialNumber}};
+    static constexpr Query kQueries[] = {{"HWVR;", &Identity::hardwareRevision},
+                                         {"MODR;", &Identity::model},
+                                         {"FREV;", &Identity::softwareRevision},
+                                         {"SOFT;", &Identity::softwareBuild},
+                                         {"SNUR;", &Identity::serialNumber}};
     const Query& query = kQueries[static_cast<std::size_t>(item)];
     Reading<QString>& reading = readings_.identity.*query.reading;
     Outcome<QString> outcome;
@@ -491,9 +505,9 @@ Outcome<QString> Supply::readIdentity(IdentityItem item) {
                     break;
                 case IdentityItem::SoftwareRevision:
                     // The revision stands even when the build after it cannot be cut.
-                    reading.give(fromReply(protocol::cutFixed(reply, kValueStart,
-                                                              kSoftwareRevisionLength)),
-                                 now());
+                    reading.give(
+                        fromReply(protocol::cutFixed(reply, kValueStart, kSoftwareRevisionLength)),
+                        now());
                     value = protocol::cutUntil(reply, kBuildStart, ',');
                     if (value) {
                         readings_.identity.softwareBuild.give(fromReply(*value), now());
@@ -524,11 +538,9 @@ Outcome<Nothing> Supply::readScaling() {
     const double maBefore = state_.mAScaleFactor;
     {
         Bracket bracket(exchange_);
-        core::readScaling(exchange_, state_);
+        outcome.answer = core::readScaling(exchange_, state_) ? Answer::Done : Answer::NoAnswer;
     }
     noteScales();
-    const bool both = state_.KvScaleRead && state_.mAScaleRead;
-    outcome.answer = both ? Answer::Done : Answer::NoAnswer;
     if (state_.KvScaleFactor != kvBefore || state_.mAScaleFactor != maBefore) {
         emit scalesChanged();
     }
@@ -547,7 +559,7 @@ Outcome<bool> Supply::setRemote(bool remote) {
     } else if (!acknowledge || !protocol::echoesCommand(textOf(outcome.reply), textOf(command))) {
         // Another command's reply is treated like one that cannot be read.
         outcome.answer = Answer::Unreadable;
-    } else if (*acknowledge == kAcknowledge) {
+    } else if (*acknowledge == kRemoteAcknowledge) {
         outcome.answer = Answer::Done;
         outcome.value = remote;
         readings_.remote.give(remote, now());

@@ -82,6 +82,7 @@ public:
     Outcome<Nothing> resetFaults();
     // Counts an arc when a fault read shows one while X-ray is requested.
     void countArc(std::optional<bool> arcFault);
+    // Armed again, count 0; nothing is sent.
     void clearArcCount();
 
     // --- monitors, identity, scaling, control ---
@@ -102,8 +103,10 @@ public:
     void markOlderThan(qint64 ms);
 
 signals:
-    // Any reading, its time or its stale mark changed.
+    // Any reading, its time or its stale mark changed, or the output requested.
     void changed();
+    // The unit acknowledged a request to switch the output on or off.
+    void xrayAcknowledged(bool on);
     // A scale factor the scaled readings use changed.
     void scalesChanged();
     void unsolicitedStatus(const zov::core::CombinedStatus& status);

@@ -1,0 +1,186 @@
+// The supply's operations without a window, against the simulated supply
+// over a pseudo-terminal and TCP: the commands each one sends, the outcome
+// it reports for an answer, a refusal and silence, and what the readings
+// keep of it (time, stale mark, the unit's own scale).
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+#include "core/link_opening.h"
+#include "core/scaling.h"
+#include "core/supply.h"
+#include "sim/simulator.h"
+
+namespace core = zov::core;
+using core::Answer;
+using zov::sim::ScriptedReply;
+
+namespace {
+
+constexpr int kReplyLimitMs = 300;
+
+struct Rig {
+    explicit Rig(bool tcp) {
+        QVERIFY(directory.isValid());
+        const QString linkPath = directory.filePath(QStringLiteral("zov-port"));
+        QVERIFY2(sim.startPty(linkPath), qPrintable(sim.errorString()));
+        QVERIFY2(sim.startTcp(0), qPrintable(sim.errorString()));
+        sim.setUnsolicitedStatus(false);
+        exchange.setReplyTimeLimitMs(kReplyLimitMs);
+        const auto failed =
+            tcp ? core::openTcpLink(exchange, state, QStringLiteral("127.0.0.1"), sim.tcpPort())
+                : core::openSerialLink(exchange, state, linkPath, 115200);
+        QVERIFY2(!failed, qPrintable(failed.value_or(QString())));
+        supply.readScaling();
+        sim.clearCommands();
+    }
+
+    QTemporaryDir directory;
+    zov::sim::Simulator sim;
+    core::MainState state;
+    core::SessionEvents events;
+    core::CommandExchange exchange{state};
+    core::Supply supply{exchange, state, events};
+};
+
+using Operation = std::function<Answer(core::Supply&)>;
+
+struct Case {
+    const char* name;
+    Operation run;
+    QStringList sent;
+};
+
+// Every operation once, with what it sends.
+const std::vector<Case>& operations() {
+    static const std::vector<Case> cases{
+        {"read kV setpoint",
+         [](core::Supply& s) { return s.readSetpoint(core::Channel::A).answer; },
+         {"VSET;"}},
+        {"program kV",
+         [](core::Supply& s) { return s.program(core::Channel::A, 2730).answer; },
+         {"VREF 2730;"}},
+        {"program filament limit",
+         [](core::Supply& s) { return s.program(core::Channel::C, 819).answer; },
+         {"12,819,"}},
+        {"X-ray on", [](core::Supply& s) { return s.setXray(true).answer; }, {"ENBL 1;"}},
+        {"X-ray off", [](core::Supply& s) { return s.setXray(false).answer; }, {"ENBL 0;"}},
+        {"status", [](core::Supply& s) { return s.readStatus().answer; }, {"STAT;", "FLT;"}},
+        {"combined status", [](core::Supply& s) { return s.readCombinedStatus().answer; }, {"22,"}},
+        {"reset faults", [](core::Supply& s) { return s.resetFaults().answer; }, {"CLR;"}},
+        {"monitors",
+         [](core::Supply& s) { return s.readMonitors(core::kHvMonitors).answer; },
+         {"VMON;", "IMON;", "FMON;"}},
+        {"model",
+         [](core::Supply& s) { return s.readIdentity(core::IdentityItem::Model).answer; },
+         {"MODR;"}},
+        {"software revision",
+         [](core::Supply& s) {
+             return s.readIdentity(core::IdentityItem::SoftwareRevision).answer;
+         },
+         {"FREV;"}},
+        {"scaling", [](core::Supply& s) { return s.readScaling().answer; }, {"SLVR ;", "SLIR ;"}},
+        {"remote", [](core::Supply& s) { return s.setRemote(true).answer; }, {"99,1,"}},
+        {"local", [](core::Supply& s) { return s.setRemote(false).answer; }, {"99,0,"}},
+        {"raw command", [](core::Supply& s) { return s.send("SNUR;").answer; }, {"SNUR;"}},
+    };
+    return cases;
+}
+
+void addLinks() {
+    QTest::addColumn<bool>("tcp");
+    QTest::newRow("serial") << false;
+    QTest::newRow("tcp") << true;
+}
+
+}  // namespace
+
+class SupplyCoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void eachOperationSendsItsCommandsAndIsDone_data() { addLinks(); }
+    void eachOperationSendsItsCommandsAndIsDone();
+    void refusalAndSilenceAreNeverDone_data() { addLinks(); }
+    void refusalAndSilenceAreNeverDone();
+    void readingsKeepTheirTimeStaleMarkAndTheUnitsScale();
+};
+
+void SupplyCoreTest::eachOperationSendsItsCommandsAndIsDone() {
+    QFETCH(bool, tcp);
+    Rig rig(tcp);
+    for (const Case& operation : operations()) {
+        rig.sim.clearCommands();
+        const Answer answer = operation.run(rig.supply);
+        QVERIFY2(answer == Answer::Done, qPrintable(QStringLiteral("%1: %2").arg(
+                                             operation.name, core::answerName(answer))));
+        QCOMPARE(rig.sim.commands(), operation.sent);
+    }
+}
+
+// An operation the unit refuses reports the refusal; one it does not answer
+// reports no answer and leaves what it would have refreshed stale.
+void SupplyCoreTest::refusalAndSilenceAreNeverDone() {
+    QFETCH(bool, tcp);
+    Rig rig(tcp);
+    struct Refusable {
+        const char* name;
+        const char* command;
+        Operation run;
+    };
+    const Refusable refusable[] = {
+        {"program", "VREF*", operations()[1].run}, {"X-ray on", "ENBL*", operations()[3].run},
+        {"status", "FLT;", operations()[5].run},   {"reset faults", "CLR;", operations()[7].run},
+        {"remote", "99,*", operations()[12].run},
+    };
+    for (const Refusable& operation : refusable) {
+        rig.sim.script(operation.command, ScriptedReply::refusal());
+        QCOMPARE(operation.run(rig.supply), Answer::Refused);
+        rig.sim.clearScripts();
+    }
+    rig.supply.readSetpoint(core::Channel::A);
+    rig.supply.readStatus();
+    QVERIFY(rig.supply.readings().setpoint(core::Channel::A).live());
+    QVERIFY(rig.supply.readings().xrayOn.live());
+    rig.sim.script("*", ScriptedReply::silence(), zov::sim::kUntilCleared);
+    for (const Case& operation : operations()) {
+        QVERIFY2(operation.run(rig.supply) == Answer::NoAnswer, operation.name);
+    }
+    const auto& readings = rig.supply.readings();
+    for (const auto* reading : {&readings.xrayOn, &readings.interlockOpen}) {
+        QVERIFY(reading->known() && reading->stale);
+    }
+    QVERIFY(readings.setpoint(core::Channel::A).stale);
+    QVERIFY(readings.faults[0].stale);
+}
+
+void SupplyCoreTest::readingsKeepTheirTimeStaleMarkAndTheUnitsScale() {
+    Rig rig(false);
+    const QDateTime before = QDateTime::currentDateTime();
+    const auto kv = rig.supply.readSetpoint(core::Channel::A);
+    QVERIFY(kv.done() && kv.value.scaled);
+    QCOMPARE(*kv.value.scaled, kv.value.count * rig.state.KvScaleFactor);
+    const auto& reading = rig.supply.readings().setpoint(core::Channel::A);
+    QVERIFY(reading.live() && reading.at >= before);
+    QVERIFY(rig.supply.readings().voltageFullScaleKv.known());
+
+    // Another link may lead to another unit: stale, and its scale read again first.
+    rig.supply.linkGone();
+    QVERIFY(reading.stale && reading.known());
+    QVERIFY(!core::unitScale(rig.state, &core::MainState::KvScaleFactor));
+    rig.sim.clearCommands();
+    QVERIFY(rig.supply.readSetpoint(core::Channel::A).done());
+    QCOMPARE(rig.sim.commands(), (QStringList{"SLVR ;", "VSET;"}));
+    QVERIFY(reading.live());
+
+    // A unit that does not give its scale gets its count shown, never a converted value.
+    rig.supply.linkGone();
+    rig.sim.script("SLVR ;", ScriptedReply::silence());
+    const auto unscaled = rig.supply.readSetpoint(core::Channel::A);
+    QVERIFY(unscaled.done());
+    QVERIFY(!unscaled.value.scaled);
+    QCOMPARE(QString::fromStdString(unscaled.value.display), QLatin1String(core::kNoScaleText));
+}
+
+QTEST_GUILESS_MAIN(SupplyCoreTest)
+#include "test_supply_core.moc"
