@@ -8,32 +8,7 @@ namespace zov::config {
 namespace {
 
 constexpr int kEntryShown = 40;
-constexpr char16_t kLastAscii = 0x7E;
-constexpr char16_t kLastLatin1Control = 0x9F;
-constexpr char16_t kLastLatin1 = 0xFF;
-
-bool isControl(char16_t c) {
-    return c < u' ' || (c > kLastAscii && c <= kLastLatin1Control);
-}
-
 }  // namespace
-
-std::optional<QString> unsendablePart(const QString& text) {
-    for (const QChar character : text) {
-        const char16_t c = character.unicode();
-        if (c == u';' || c == u',') {
-            return QStringLiteral("\"%1\"").arg(character);
-        }
-        if (isControl(c)) {
-            return QStringLiteral("a control character (code %1)").arg(unsigned(c));
-        }
-        if (c > kLastLatin1) {
-            return QStringLiteral("\"%1\", which the unit's 8-bit text cannot carry")
-                .arg(character);
-        }
-    }
-    return std::nullopt;
-}
 
 bool checkSendable(app::Prompter& prompter, const QString& text) {
     const std::optional<QString> part = unsendablePart(text);

@@ -11,15 +11,17 @@
 #include <optional>
 #include <string>
 
+#include "core/sendable_text.h"
+
 namespace zov::app {
 class Prompter;
 }
 
 namespace zov::config {
 
-// What in `text` keeps it from being sent as it stands ("\";\"", "a control
-// character (code 2)" ...); nothing when it can be sent. An empty text can.
-[[nodiscard]] std::optional<QString> unsendablePart(const QString& text);
+// What in `text` keeps it from being sent as it stands; the rule lives in
+// the core, for tools without a window as well.
+using core::unsendablePart;
 
 // Reports `text` when it cannot be sent; true when it can.
 [[nodiscard]] bool checkSendable(app::Prompter& prompter, const QString& text);
