@@ -51,8 +51,8 @@ std::optional<QString> openSerialLink(CommandExchange& exchange, MainState& stat
     return std::nullopt;
 }
 
-std::optional<QString> openTcpLink(CommandExchange& exchange, MainState& state,
-                                   const QString& host, quint16 port) {
+std::optional<QString> openTcpLink(CommandExchange& exchange, MainState& state, const QString& host,
+                                   quint16 port) {
     exchange.tmr_RCVTIMER().stop();
     exchange.setNetPollEnabled(false);
     forgetUnitScales(state);

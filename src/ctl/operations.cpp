@@ -1,6 +1,5 @@
 #include "operations.h"
 
-#include <QJsonArray>
 #include <algorithm>
 
 #include "core/dac_editor.h"
