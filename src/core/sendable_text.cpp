@@ -34,7 +34,7 @@ std::optional<QString> unsendablePart(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<QString> unsendableCommandPart(const QString& command) {
+std::optional<QString> unsendableCommand(const QString& command) {
     if (command.isEmpty()) {
         return QStringLiteral("no command");
     }

@@ -25,6 +25,6 @@ inline constexpr int kTypedCommandLimit = 128;
 // What keeps `command` from going to the unit as one command: nothing typed,
 // too long, a ";" before its end, a line break, or a byte outside printable
 // ASCII. Nothing when it can go.
-[[nodiscard]] std::optional<QString> unsendableCommandPart(const QString& command);
+[[nodiscard]] std::optional<QString> unsendableCommand(const QString& command);
 
 }  // namespace zov::core

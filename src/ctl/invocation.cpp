@@ -380,8 +380,8 @@ private:
         if (!invocation_.service) {
             return QStringLiteral("send is for service use: add --service");
         }
-        if (const auto part = core::unsendableCommandPart(text)) {
-            return QStringLiteral("%1 holds %2; nothing was sent").arg(shown(text), *part);
+        if (const auto why = core::unsendableCommand(text)) {
+            return QStringLiteral("%1 holds %2; nothing was sent").arg(shown(text), *why);
         }
         invocation_.sendText = text;
         return std::nullopt;
