@@ -45,3 +45,12 @@ function(zov_forbid_gui_libraries target)
   cmake_language(EVAL CODE
     "cmake_language(DEFER DIRECTORY [[${CMAKE_SOURCE_DIR}]] CALL zov_check_no_gui [[${target}]])")
 endfunction()
+
+# zov_test_no_gui_needed(target): a test that reads the built program's
+# dynamic section and fails when it needs a Qt GUI library, whatever the
+# configure check above saw.
+function(zov_test_no_gui_needed target)
+  add_test(NAME ${target}_needs_no_gui
+    COMMAND sh -c "readelf -d \"$1\" | grep NEEDED && ! readelf -d \"$1\" | grep -qE 'libQt6(Gui|Widgets|OpenGL)'"
+            sh $<TARGET_FILE:${target}>)
+endfunction()
