@@ -4,10 +4,16 @@
 
 #include "app/main_window.h"
 #include "app/reply_field.h"
-#include "core/status_flags.h"
 #include "protocol/reply.h"
 
 namespace zov::supply {
+namespace {
+
+// The unit answers "$" here while it clears; any other answer ends the reset.
+constexpr int kClearingPosition = 2;
+constexpr char kClearing = '$';
+
+}  // namespace
 
 ArcArea::ArcArea(app::MainWindow& window) : QGroupBox(QStringLiteral("ARC")), window_(window) {
     setObjectName(QStringLiteral("fra_ARC"));
@@ -19,29 +25,18 @@ ArcArea::ArcArea(app::MainWindow& window) : QGroupBox(QStringLiteral("ARC")), wi
     auto* column = new QVBoxLayout(this);
     column->addWidget(count_);
     column->addWidget(clear_);
-}
-
-void ArcArea::countArc(std::optional<bool> arcFault, bool xrayRequested) {
-    core::MainState& state = window_.state();
-    const core::ArcCounter counted =
-        core::afterArcRead({state.ArcArmed, state.ArcCount}, arcFault, xrayRequested);
-    state.ArcArmed = counted.armed;
-    if (counted.count != state.ArcCount) {
-        state.ArcCount = counted.count;
-        showCount();
-        emit window_.sessionEvents().supplyEvent(core::SupplyEvent::ArcCounted,
-                                                 QString::number(counted.count));
-    }
+    connect(&window_.supply(), &core::Supply::changed, this, &ArcArea::showCount);
 }
 
 void ArcArea::btn_clrArc_Click() {
-    window_.state().ArcArmed = 1;
-    window_.state().ArcCount = 0;
-    showCount();
+    window_.supply().clearArcCount();
 }
 
 void ArcArea::showCount() {
-    count_->setText(QString::number(window_.state().ArcCount));
+    const QString count = QString::number(window_.state().ArcCount);
+    if (count_->text() != count) {
+        count_->setText(count);
+    }
 }
 
 ResetFaultArea::ResetFaultArea(app::MainWindow& window)
@@ -56,15 +51,11 @@ ResetFaultArea::ResetFaultArea(app::MainWindow& window)
 }
 
 void ResetFaultArea::btn_RSTTIME_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArrayLiteral("CLR;"));
-    const QByteArray reply = exchange.inputInputString();
+    const QByteArray reply = window_.supply().resetFaults().reply;
     reset_->setValue(true);
-    if (protocol::charAt(core::textOf(reply), 2) != '$') {
+    if (protocol::charAt(core::textOf(reply), kClearingPosition) != kClearing) {
         reset_->setValue(false);
     }
-    exchange.resumeBackgroundTimers();
 }
 
 }  // namespace zov::supply

@@ -1,11 +1,10 @@
-// "ARC", the count of arcs seen by successive status reads, and
-// "RESET FAULT", the button that asks the unit to clear its latched faults.
+// "ARC", the count of arcs the supply object saw in successive status reads,
+// and "RESET FAULT", the button that asks the unit to clear its latched faults.
 #pragma once
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <optional>
 
 #include "app/widgets/instrument_button.h"
 
@@ -20,8 +19,6 @@ class ArcArea : public QGroupBox {
 public:
     explicit ArcArea(app::MainWindow& window);
 
-    // One fault read's arc flag (nothing when the read did not say).
-    void countArc(std::optional<bool> arcFault, bool xrayRequested);
     // btn_clrArc: armed again, count 0; nothing is sent.
     void btn_clrArc_Click();
 

@@ -3,17 +3,10 @@
 #include <QGridLayout>
 
 #include "app/main_window.h"
-#include "protocol/reply.h"
 #include "supply/panel_controls.h"
 #include "supply/scaling.h"
 
 namespace zov::supply {
-namespace {
-
-constexpr int kAcknowledgePosition = 5;
-constexpr char kAcknowledge = '$';
-
-}  // namespace
 
 LocalRemoteArea::LocalRemoteArea(app::MainWindow& window)
     : QGroupBox(QStringLiteral("LOCAL/REMOTE")), window_(window) {
@@ -41,23 +34,18 @@ LocalRemoteArea::LocalRemoteArea(app::MainWindow& window)
     for (QWidget* hidden : std::initializer_list<QWidget*>{this, remote, local, scaling_}) {
         window_.markStartsHidden(hidden);
     }
+    connect(&window_.supply(), &core::Supply::changed, this, &LocalRemoteArea::showRemote);
 }
 
 void LocalRemoteArea::btn_local_remote_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    const bool remote = switch_->value();
-    const QByteArray command = remote ? QByteArrayLiteral("99,0,") : QByteArrayLiteral("99,1,");
-    exchange.outputOutputString(command);
-    const QByteArray reply = exchange.inputInputString();
-    const auto acknowledge = protocol::charAt(core::textOf(reply), kAcknowledgePosition);
-    // Another command's reply is treated like one that cannot be read.
-    if (!acknowledge || !protocol::echoesCommand(core::textOf(reply), core::textOf(command))) {
-        switch_->setValue(remote);
-    } else if (*acknowledge == kAcknowledge) {
-        switch_->setValue(!remote);
+    window_.supply().setRemote(!switch_->value());
+}
+
+void LocalRemoteArea::showRemote() {
+    const core::Reading<bool>& remote = window_.supply().readings().remote;
+    if (drawn_.isNew(remote)) {
+        switch_->setValue(*remote.value);
     }
-    exchange.resumeBackgroundTimers();
 }
 
 void LocalRemoteArea::goLocalForShutdown() {

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include "app/drawn_reading.h"
 #include "app/widgets/instrument_button.h"
 
 namespace zov::app {
@@ -21,8 +22,9 @@ public:
     explicit LocalRemoteArea(app::MainWindow& window);
 
     // Requests the opposite of the switch's present value: "99,0," (local)
-    // when on, "99,1," (remote) when off. Only an acknowledging "$" at
-    // character 5 moves the switch.
+    // when on, "99,1," (remote) when off (Supply::setRemote). Only an
+    // acknowledging "$" at character 5 moves the switch; so does a status
+    // report of the unit's remote state.
     void btn_local_remote_Click();
 
     // Shutdown: switch on, then the click, so "99,0," is sent and answered.
@@ -34,7 +36,10 @@ public:
     QPushButton* getScaling() const { return scaling_; }
 
 private:
+    void showRemote();
+
     app::MainWindow& window_;
+    app::DrawnReading<bool> drawn_;
     app::InstrumentButton* switch_;
     QPushButton* scaling_;
 };

@@ -32,11 +32,9 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
     auto* dacSettings = place(window, app::MainArea::DacSettings, new DacSettingsArea(window));
     auto* localRemote = place(window, app::MainArea::LocalRemote, new LocalRemoteArea(window));
     auto* systemStatus = place(window, app::MainArea::SystemStatus, new SystemStatusArea(window));
-    auto* xrayEnable =
-        place(window, app::MainArea::XrayEnable, new XrayEnableArea(window, *systemStatus));
+    auto* xrayEnable = place(window, app::MainArea::XrayEnable, new XrayEnableArea(window));
     auto* resetFault = place(window, app::MainArea::ResetFault, new ResetFaultArea(window));
     auto* arc = place(window, app::MainArea::Arc, new ArcArea(window));
-    systemStatus->setFollowers({xrayEnable->btn_HVONOFF(), localRemote->btn_local_remote(), arc});
     auto* dacEditor =
         place(window, app::MainArea::SetDacChannels, new DacEditorArea(window, *dacSettings));
     auto* readbacks = new ReadbacksArea(window);
@@ -48,8 +46,6 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
 
     QObject::connect(window.menuItem(QStringLiteral("mnu_RAWDATA")), &QAction::triggered, &window,
                      [&window] { showRawDataWindow(window); });
-    QObject::connect(&window.exchange(), &core::CommandExchange::unsolicitedMessage, systemStatus,
-                     &SystemStatusArea::decodeUnsolicited);
 
     const QPointer<SystemStatusArea> status(systemStatus);
     window.hooks().requestStatus = [status] {

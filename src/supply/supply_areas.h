@@ -32,9 +32,10 @@ struct SupplyAreas {
 };
 
 // Builds and places the areas, wires "View Unscaled Data", the status request
-// and the automatic update that follow a link choice, the unsolicited status
-// messages of the TCP link and the two shutdown hooks of the local/remote
-// switch. The update cycle reads the identity through `identity`.
+// and the automatic update that follow a link choice and the two shutdown
+// hooks of the local/remote switch. The areas draw what the supply object
+// reports, the unsolicited status messages of the TCP link among it. The
+// update cycle reads the identity through `identity`.
 SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& identity);
 
 }  // namespace zov::supply

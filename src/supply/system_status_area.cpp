@@ -3,7 +3,6 @@
 #include <QGridLayout>
 
 #include "app/main_window.h"
-#include "supply/fault_areas.h"
 
 namespace zov::supply {
 namespace {
@@ -68,6 +67,7 @@ SystemStatusArea::SystemStatusArea(app::MainWindow& window)
     connect(combined_, &QPushButton::clicked, this, &SystemStatusArea::Command2_Click);
     grid->addWidget(combined_, grid->rowCount(), 0, 1, 2);
     window_.markStartsHidden(combined_);
+    connect(&window_.supply(), &core::Supply::changed, this, &SystemStatusArea::showReadings);
 }
 
 Indicator SystemStatusArea::addIndicator(const char* led, const char* label, const QString& caption,
@@ -97,91 +97,49 @@ void SystemStatusArea::fresh(const Indicator& indicator) {
 }
 
 void SystemStatusArea::btn_REQSTAT_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArrayLiteral("STAT;"));
-    const QByteArray status = exchange.inputInputString();
-    if (status.isEmpty()) {
-        exchange.countCommError();
-    } else {
-        window_.state().CommStatusFlag = true;
-        if (const auto on = core::flagAt(core::textOf(status), core::kXrayStatePosition)) {
-            showReportedXray(*on);
-        }
-    }
-    exchange.outputOutputString(QByteArrayLiteral("FLT;"));
-    showFaults(core::textOf(exchange.inputInputString()));
-    exchange.resumeBackgroundTimers();
-}
-
-void SystemStatusArea::showFaults(std::string_view reply) {
-    if (core::isFaultReadRefused(reply)) {
-        return;
-    }
-    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
-        const core::FaultFlag& flag = core::kFaultFlags[i];
-        const auto fault = core::flagAt(reply, flag.position);
-        if (fault) {
-            const QString caption = QLatin1String(*fault ? flag.faultCaption : flag.okCaption);
-            faults_[i].show(!*fault, caption);
-            fresh(faults_[i]);
-            announce(core::SupplyEvent::FaultChanged, reported_.faults[i], *fault, caption);
-        }
-        if (i == core::kArcFlag && followers_.arc != nullptr) {
-            followers_.arc->countArc(fault, followers_.xraySwitch->value());
-        }
-    }
-    if (const auto open = core::flagAt(reply, core::kInterlockPosition)) {
-        showInterlock(*open);
-    }
+    window_.supply().readStatus();
 }
 
 void SystemStatusArea::Command2_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArrayLiteral("22,"));
-    const QByteArray reply = exchange.inputInputString();
-    if (reply.isEmpty()) {
-        exchange.countCommError();
-    } else {
-        window_.state().CommStatusFlag = true;
-        showCombined(core::combinedStatusFrom(core::textOf(reply)));
-    }
     // Like the status read, so the update cycle and the receive timers go on.
-    exchange.resumeBackgroundTimers();
+    window_.supply().readCombinedStatus();
 }
 
-void SystemStatusArea::decodeUnsolicited(const QByteArray& message) {
-    showCombined(core::unsolicitedStatusFrom(core::textOf(message)));
-}
-
-void SystemStatusArea::showCombined(const core::CombinedStatus& status) {
-    if (status.xrayOn) {
-        showReportedXray(*status.xrayOn);
+void SystemStatusArea::showReadings() {
+    const core::SupplyReadings& readings = window_.supply().readings();
+    if (drawn_.xray.isNew(readings.xrayOn)) {
+        showXray(*readings.xrayOn.value);
     }
-    if (status.interlockOpen) {
-        showInterlock(*status.interlockOpen);
+    for (std::size_t i = 0; i < core::kFaultFlags.size(); ++i) {
+        if (drawn_.faults[i].isNew(readings.faults[i])) {
+            const core::FaultFlag& flag = core::kFaultFlags[i];
+            const bool fault = *readings.faults[i].value;
+            faults_[i].show(!fault, QLatin1String(fault ? flag.faultCaption : flag.okCaption));
+            fresh(faults_[i]);
+        }
     }
-    if (status.supplyFault) {
-        showSupplyFault(*status.supplyFault);
+    if (drawn_.interlock.isNew(readings.interlockOpen)) {
+        showInterlock(*readings.interlockOpen.value);
     }
-    if (status.remote && followers_.localRemoteSwitch != nullptr) {
-        followers_.localRemoteSwitch->setValue(*status.remote);
+    if (drawn_.supplyFault.isNew(readings.supplyFault)) {
+        showSupplyFault(*readings.supplyFault.value);
     }
-    if (status.currentMode) {
-        currentMode_.led->setValue(*status.currentMode);
+    if (drawn_.currentMode.isNew(readings.currentMode)) {
+        currentMode_.led->setValue(*readings.currentMode.value);
         fresh(currentMode_);
     }
-    if (status.rov) {
-        rov_.show(*status.rov, *status.rov ? QStringLiteral("Rov On") : QStringLiteral("Rov Off"));
+    if (drawn_.rov.isNew(readings.rov)) {
+        const bool on = *readings.rov.value;
+        rov_.show(on, on ? QStringLiteral("Rov On") : QStringLiteral("Rov Off"));
         fresh(rov_);
     }
-    if (status.aol) {
-        aol_.show(*status.aol, *status.aol ? QStringLiteral("Aol On") : QStringLiteral("Aol Off"));
+    if (drawn_.aol.isNew(readings.aol)) {
+        const bool on = *readings.aol.value;
+        aol_.show(on, on ? QStringLiteral("Aol On") : QStringLiteral("Aol Off"));
         fresh(aol_);
     }
-    if (status.watchdogOn) {
-        showWatchdog(*status.watchdogOn);
+    if (drawn_.watchdog.isNew(readings.watchdogOn)) {
+        showWatchdog(*readings.watchdogOn.value);
     }
 }
 
@@ -191,45 +149,17 @@ void SystemStatusArea::showXray(bool on) {
     fresh(xray_);
 }
 
-// The switch is the record of what was requested; a report from the unit
-// moves it, never its operation, so nothing is sent.
-void SystemStatusArea::followXray(bool on) {
-    if (followers_.xraySwitch != nullptr) {
-        followers_.xraySwitch->setValue(on);
-    }
-}
-
-void SystemStatusArea::showReportedXray(bool on) {
-    showXray(on);
-    followXray(on);
-    announce(core::SupplyEvent::StatusChanged, reported_.xrayOn, on,
-             on ? QStringLiteral("X-RAY ON") : QStringLiteral("X-RAY OFF"));
-}
-
-void SystemStatusArea::announce(core::SupplyEvent kind, std::optional<bool>& last, bool now,
-                                const QString& detail) {
-    if (core::reportChanged(last, now)) {
-        emit window_.sessionEvents().supplyEvent(kind, detail);
-    }
-}
-
 void SystemStatusArea::showInterlock(bool open) {
     interlock_.show(open,
                     open ? QStringLiteral("Interlock Open") : QStringLiteral("Interlock Closed"),
                     open ? kAlarmText : kNormalText);
     fresh(interlock_);
-    announce(core::SupplyEvent::InterlockChanged, reported_.interlockOpen, open,
-             open ? QStringLiteral("OPEN") : QStringLiteral("CLOSED"));
-    if (open) {
-        followXray(false);  // an open interlock holds the output off
-    }
 }
 
 void SystemStatusArea::showSupplyFault(bool fault) {
     const QString caption = fault ? QStringLiteral("P.S. FAULT") : QStringLiteral("NO P.S. FAULT");
     supplyFault_.show(fault, caption, fault ? kAlarmText : kNormalText);
     fresh(supplyFault_);
-    announce(core::SupplyEvent::FaultChanged, reported_.supplyFault, fault, caption);
 }
 
 void SystemStatusArea::showWatchdog(bool on) {

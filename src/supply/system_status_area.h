@@ -2,17 +2,17 @@
 // the supply fault and watchdog lamps, and the reads that fill them: the
 // status read ("STAT;" then "FLT;", also a step of the update cycle), the
 // combined query "22," behind the hidden Command2, and the unsolicited status
-// messages of the TCP link. What the lamps show always comes from the unit.
+// messages of the TCP link. What the lamps show always comes from the unit:
+// they draw the supply object's readings whenever it reports a change,
+// whoever made the read.
 #pragma once
 
 #include <QGroupBox>
 #include <QPushButton>
 #include <array>
-#include <string_view>
 
+#include "app/drawn_reading.h"
 #include "app/stale_marks.h"
-#include "core/session_events.h"
-
 #include "core/status_flags.h"
 #include "supply/panel_controls.h"
 
@@ -22,30 +22,16 @@ class MainWindow;
 
 namespace zov::supply {
 
-class ArcArea;
-
 class SystemStatusArea : public QGroupBox {
     Q_OBJECT
 public:
     explicit SystemStatusArea(app::MainWindow& window);
 
-    // The controls of other areas that the supply's reports move.
-    struct Followers {
-        app::InstrumentButton* xraySwitch;
-        app::InstrumentButton* localRemoteSwitch;
-        ArcArea* arc;
-    };
-    void setFollowers(const Followers& followers) { followers_ = followers; }
-
     // btn_REQSTAT: "STAT;", then "FLT;" whatever the first gave.
     void btn_REQSTAT_Click();
     // Command2: the combined query "22,".
     void Command2_Click();
-    // A status message the unit sent on its own over TCP.
-    void decodeUnsolicited(const QByteArray& message);
 
-    // The X-ray lamp and caption, red while on.
-    void showXray(bool on);
     // The unit's watchdog: lamp, caption, wdtEnabled and the menu item's caption.
     void showWatchdog(bool on);
 
@@ -67,19 +53,21 @@ private:
     void fresh(const Indicator& indicator);
     Indicator addIndicator(const char* led, const char* label, const QString& caption,
                            const QString& accessibleName, bool startsHidden = false);
-    void showFaults(std::string_view reply);
-    void showCombined(const core::CombinedStatus& status);
-    void followXray(bool on);
-    // An X-ray state the unit reported: lamp, switch and, when new, the announcement.
-    void showReportedXray(bool on);
-    void announce(core::SupplyEvent kind, std::optional<bool>& last, bool now,
-                  const QString& detail);
+    // What the unit gave since the last change was drawn.
+    void showReadings();
+    // The X-ray lamp and caption, red while on.
+    void showXray(bool on);
     void showInterlock(bool open);
     void showSupplyFault(bool fault);
 
+    // What of each reading the lamps show.
+    struct Drawn {
+        app::DrawnReading<bool> xray, interlock, supplyFault, watchdog, currentMode, rov, aol;
+        std::array<app::DrawnReading<bool>, core::kFaultFlags.size()> faults;
+    };
+
     app::MainWindow& window_;
-    Followers followers_{};
-    core::ReportedStatus reported_;
+    Drawn drawn_;
     Indicator xray_;
     std::array<Indicator, core::kFaultFlags.size()> faults_{};
     Indicator interlock_;

@@ -4,10 +4,8 @@
 
 #include "app/extras_window.h"
 #include "app/main_window.h"
-#include "core/status_flags.h"
 #include "supply/panel_controls.h"
 #include "supply/raw_data_window.h"
-#include "supply/system_status_area.h"
 
 namespace zov::supply {
 namespace {
@@ -32,8 +30,8 @@ void showEnableRelay(RelayDrawing& relay, bool energized) {
 
 }  // namespace
 
-XrayEnableArea::XrayEnableArea(app::MainWindow& window, SystemStatusArea& status)
-    : QGroupBox(QStringLiteral("X-Ray Enable")), window_(window), status_(status) {
+XrayEnableArea::XrayEnableArea(app::MainWindow& window)
+    : QGroupBox(QStringLiteral("X-Ray Enable")), window_(window) {
     setObjectName(QStringLiteral("fra_XRAYENABLE"));
     switch_ = new app::InstrumentButton(app::InstrumentButton::Mode::Switch, this);
     switch_->setObjectName(QStringLiteral("btn_HVONOFF"));
@@ -52,6 +50,9 @@ XrayEnableArea::XrayEnableArea(app::MainWindow& window, SystemStatusArea& status
             offConfirmed_ = false;
         }
     });
+    core::Supply& supply = window_.supply();
+    connect(&supply, &core::Supply::changed, this, &XrayEnableArea::showRequested);
+    connect(&supply, &core::Supply::xrayAcknowledged, this, &XrayEnableArea::showAcknowledged);
     QLabel* enable = makeCaption(QStringLiteral("ENABLE"));
     QLabel* disable = makeCaption(QStringLiteral("DISABLE"));
     auto* column = new QVBoxLayout(this);
@@ -69,43 +70,21 @@ void XrayEnableArea::requestXrayOff() {
 }
 
 void XrayEnableArea::requestXray(bool requestOn) {
-    core::CommandExchange& exchange = window_.exchange();
-    core::MainState& state = window_.state();
-    exchange.suspendBackgroundTimers();
     offConfirmed_ = false;
-    switch_->setValue(requestOn);
-    const QString requested = requestOn ? QStringLiteral("ON") : QStringLiteral("OFF");
-    exchange.outputOutputString(requestOn ? QByteArrayLiteral("ENBL 1;")
-                                          : QByteArrayLiteral("ENBL 0;"));
-    emit window_.sessionEvents().supplyEvent(core::SupplyEvent::XrayRequested, requested);
-    const QByteArray reply = exchange.inputInputString();
-    switch (core::enableAnswerFrom(core::textOf(reply))) {
-        case core::EnableAnswer::Acknowledged:
-            state.CommStatusFlag = true;
-            offConfirmed_ = !requestOn;
-            showAcknowledged(requestOn);
-            emit window_.sessionEvents().supplyEvent(core::SupplyEvent::XrayAcknowledged,
-                                                     requested);
-            break;
-        case core::EnableAnswer::Refused:
-            // The switch keeps the request until a status report corrects it.
-            window_.extrasWindow().setLastError(QStringLiteral("1"));
-            emit window_.sessionEvents().supplyEvent(
-                core::SupplyEvent::Error,
-                QStringLiteral("X-ray ") + requested + QStringLiteral(" refused"));
-            break;
-        case core::EnableAnswer::NoReply:
-            exchange.countCommError();
-            break;
-        case core::EnableAnswer::Other:
-            break;
+    if (window_.supply().setXray(requestOn).answer == core::Answer::Refused) {
+        window_.extrasWindow().setLastError(QStringLiteral("1"));
     }
-    window_.extrasWindow().setCommErrors(state.CommErrors);
-    exchange.resumeBackgroundTimers();
+    window_.extrasWindow().setCommErrors(window_.state().CommErrors);
+}
+
+// The switch is the record of what was requested; a report from the unit
+// moves it, never its operation, so nothing is sent.
+void XrayEnableArea::showRequested() {
+    switch_->setValue(window_.supply().xrayRequested());
 }
 
 void XrayEnableArea::showAcknowledged(bool on) {
-    status_.showXray(on);
+    offConfirmed_ = !on;
     showEnableRelay(rawDataWindow(window_).interlock(1), on);
 }
 

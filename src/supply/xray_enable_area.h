@@ -1,6 +1,7 @@
 // "X-Ray Enable": the switch that asks the supply to switch its high-voltage
-// output, and toggleXray, the one operation that does it. The seasoning run
-// and the cycle test switch the output through it too.
+// output, and toggleXray, the panel's way to do it. The switch shows the
+// output as the supply object last requested it or heard it reported, so it
+// stays right when the core switches the output itself.
 #pragma once
 
 #include <QGroupBox>
@@ -13,17 +14,15 @@ class MainWindow;
 
 namespace zov::supply {
 
-class SystemStatusArea;
-
 class XrayEnableArea : public QGroupBox {
     Q_OBJECT
 public:
-    XrayEnableArea(app::MainWindow& window, SystemStatusArea& status);
+    explicit XrayEnableArea(app::MainWindow& window);
 
     // Requests the opposite of the switch: "ENBL 1;" when it is off,
-    // "ENBL 0;" when it is on. The switch shows the request from before the
-    // command goes out; the X-ray lamp and relay 1 follow only an
-    // acknowledgement. A caller that wants a definite state reads the
+    // "ENBL 0;" when it is on (Supply::setXray). The switch shows the request
+    // from before the command goes out; the X-ray lamp and relay 1 follow
+    // only an acknowledgement. A caller that wants a definite state reads the
     // switch first. Brackets the exchange itself, so a timer may call it.
     void toggleXray();
     // Requests off ("ENBL 0;") whatever the switch shows, handled as
@@ -39,9 +38,9 @@ public:
 private:
     void requestXray(bool on);
     void showAcknowledged(bool on);
+    void showRequested();
 
     app::MainWindow& window_;
-    SystemStatusArea& status_;
     app::InstrumentButton* switch_;
     bool offConfirmed_ = false;
 };
