@@ -8,6 +8,7 @@
 
 #include "core/dac_editor.h"
 #include "core/link_opening.h"
+#include "core/season_profile.h"
 #include "core/sendable_text.h"
 #include "core/serial_link.h"
 #include "protocol/numbers.h"
@@ -23,6 +24,7 @@ constexpr OptionRow kOptions[] = {
     {"port", true},  {"baud", true},     {"tcp", true},    {"simulator", false},
     {"json", false}, {"service", false}, {"help", false},  {"version", false},
     {"count", true}, {"every", true},    {"format", true}, {"for", true},
+    {"on", true},    {"period", true},
 };
 
 struct CommandRow {
@@ -42,10 +44,13 @@ constexpr CommandRow kCommands[] = {
     {"remote", Command::Remote, 0, ""},
     {"watch", Command::Watch, 0, "every format count for"},
     {"send", Command::Send, 1, ""},
+    {"season", Command::Season, 1, ""},
+    {"cycle-test", Command::CycleTest, 0, "on period for"},
 };
 // Options that belong to one command or another; the rest go with any.
 const QStringList kCommandOptions{QStringLiteral("count"), QStringLiteral("every"),
-                                  QStringLiteral("format"), QStringLiteral("for")};
+                                  QStringLiteral("format"), QStringLiteral("for"),
+                                  QStringLiteral("on"),    QStringLiteral("period")};
 
 struct ChannelWord {
     const char* word;
@@ -207,6 +212,12 @@ private:
             case Command::Send:
                 error = send(arguments.constFirst());
                 break;
+            case Command::Season:
+                invocation_.profilePath = arguments.constFirst();
+                break;
+            case Command::CycleTest:
+                error = cycleTest();
+                break;
             default:
                 break;
         }
@@ -354,14 +365,8 @@ private:
                     .arg(shown(text));
             }
         }
-        if (options_.contains(QStringLiteral("for"))) {
-            const QString text = options_.value(QStringLiteral("for"));
-            invocation_.forMs = duration(text);
-            if (!invocation_.forMs || *invocation_.forMs < 1 ||
-                *invocation_.forMs > kLongestForMs) {
-                return QStringLiteral("--for wants a time up to 366d such as 10m or 8h, not %1")
-                    .arg(shown(text));
-            }
+        if (auto error = forTime()) {
+            return error;
         }
         const bool formatGiven = options_.contains(QStringLiteral("format"));
         const QString format = options_.value(QStringLiteral("format"));
@@ -374,6 +379,39 @@ private:
         invocation_.format = invocation_.json || format == QLatin1String("json") ? WatchFormat::Json
                                                                                  : WatchFormat::Csv;
         return std::nullopt;
+    }
+
+    // --for, when given.
+    std::optional<QString> forTime() {
+        if (options_.contains(QStringLiteral("for"))) {
+            const QString text = options_.value(QStringLiteral("for"));
+            invocation_.forMs = duration(text);
+            if (!invocation_.forMs || *invocation_.forMs < 1 ||
+                *invocation_.forMs > kLongestForMs) {
+                return QStringLiteral("--for wants a time up to 366d such as 10m or 8h, not %1")
+                    .arg(shown(text));
+            }
+        }
+        return std::nullopt;
+    }
+
+    // --on and --period as the console's input boxes take them (nearest
+    // second); whether they make a test is the cycle test's to say.
+    std::optional<QString> cycleTest() {
+        for (const char* name : {"on", "period"}) {
+            const QString option = QLatin1String(name);
+            if (!options_.contains(option)) {
+                return QStringLiteral("cycle-test wants --on SECONDS and --period SECONDS");
+            }
+            const QString text = options_.value(option);
+            const auto seconds = core::secondsFrom(text);
+            if (!seconds) {
+                return QStringLiteral("--%1 wants a number of seconds such as 30, not %2")
+                    .arg(option, shown(text));
+            }
+            (option == QLatin1String("on") ? invocation_.onTime : invocation_.period) = *seconds;
+        }
+        return forTime();
     }
 
     std::optional<QString> send(const QString& text) {
@@ -440,9 +478,27 @@ QString helpText() {
         "                    object a line\n"
         "      --count N     ends after N whole cycles\n"
         "      --for TIME    ends after TIME (such as 10m or 8h)\n"
+        "  season PROFILE.csv\n"
+        "                    runs the tube-seasoning profile the console saves, step\n"
+        "                    by step, with a progress line on standard error as a\n"
+        "                    step or a minute begins; Ctrl-C stops it as the\n"
+        "                    console's Stop does (nothing sent: a cycling step may\n"
+        "                    leave the output on); then reads and prints the\n"
+        "                    output's state. A step the unit does not answer, or a\n"
+        "                    lost link, ends the run (exit 3)\n"
+        "  cycle-test --on S --period S [--for TIME]\n"
+        "                    the HV cycle test: the output on for S seconds of every\n"
+        "                    period, until TIME has passed or Ctrl-C; it then leaves\n"
+        "                    the output off and prints its state. A period of less\n"
+        "                    than 1 s or not above the on time is refused with exit\n"
+        "                    2, nothing sent\n"
         "  send TEXT         service use, with --service: one command as typed\n"
         "                    (\"VSET;\") and the unit's reply; a text that could\n"
         "                    carry a second command is refused\n"
+        "\n"
+        "Examples:\n"
+        "  zovctl --port /dev/ttyUSB0 season tube-42.csv\n"
+        "  zovctl --port /dev/ttyUSB0 cycle-test --on 30 --period 60 --for 8h\n"
         "\n"
         "Options:\n"
         "  --json            one JSON object on standard output (watch: one a line)\n"
@@ -452,9 +508,12 @@ QString helpText() {
         "\n"
         "Errors go to standard error, one line each. Exit status:\n"
         "  0  done\n"
-        "  1  refused by the unit, or no full scale from it for set\n"
+        "  1  refused by the unit, or no full scale from it for set; for season a\n"
+        "     profile the unit's scales cannot run (only the scales read), or a\n"
+        "     step that could not be sent\n"
         "  2  usage error: nothing sent (for a set value past the unit's full scale,\n"
-        "     only the scale read)\n"
+        "     only the scale read); a profile file that cannot be read or loaded;\n"
+        "     a cycle-test period the test refuses\n"
         "  3  no answer, an unreadable answer, or a link that cannot be opened or\n"
         "     that closes\n");
 }

@@ -23,7 +23,9 @@ enum class Command {
     Local,
     Remote,
     Watch,
-    Send
+    Send,
+    Season,
+    CycleTest
 };
 
 enum class LinkKind { Serial, Tcp, Simulator };
@@ -68,7 +70,11 @@ struct Invocation {
     int everyMs = 66;
     WatchFormat format = WatchFormat::Csv;
     std::optional<qint64> cycles;  // watch --count
-    std::optional<qint64> forMs;   // watch --for
+    std::optional<qint64> forMs;   // watch --for, cycle-test --for
+
+    QString profilePath;        // season
+    std::int16_t onTime = 0;    // cycle-test --on, in seconds
+    std::int16_t period = 0;    // cycle-test --period, in seconds
 
     QString sendText;
 };

@@ -12,6 +12,7 @@
 #include "ctl/invocation.h"
 #include "ctl/operations.h"
 #include "ctl/output.h"
+#include "ctl/runs.h"
 #include "ctl/watch.h"
 #include "sim/simulator.h"
 
@@ -63,6 +64,17 @@ int main(int argc, char* argv[]) {
         return ctl::kExitDone;
     }
 
+    // A profile that cannot be run is found before any link is opened.
+    core::Profile profile;
+    if (invocation.command == ctl::Command::Season) {
+        auto loaded = ctl::loadProfile(invocation.profilePath);
+        if (const auto* error = std::get_if<QString>(&loaded)) {
+            ctl::writeError(*error);
+            return ctl::kExitUsage;
+        }
+        profile = std::get<core::Profile>(loaded);
+    }
+
     // Declared before the exchange, so it outlives the link to it.
     std::unique_ptr<BuiltInSupply> builtIn;
     core::MainState state;
@@ -97,6 +109,14 @@ int main(int argc, char* argv[]) {
     if (invocation.command == ctl::Command::Watch) {
         ctl::Watch watch(invocation, supply);
         return watch.run();
+    }
+    if (invocation.command == ctl::Command::Season) {
+        ctl::SeasonTool season(invocation, supply, profile);
+        return season.run();
+    }
+    if (invocation.command == ctl::Command::CycleTest) {
+        ctl::CycleTool cycle(invocation, supply);
+        return cycle.run();
     }
     const ctl::Result result = ctl::runOperation(invocation, supply);
     if (invocation.json) {

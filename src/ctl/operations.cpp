@@ -293,6 +293,10 @@ QString commandWord(Command command) {
             return QStringLiteral("watch");
         case Command::Send:
             return QStringLiteral("send");
+        case Command::Season:
+            return QStringLiteral("season");
+        case Command::CycleTest:
+            return QStringLiteral("cycle-test");
     }
     return {};
 }
@@ -348,6 +352,8 @@ Result runOperation(const Invocation& invocation, core::Supply& supply) {
         case Command::Help:
         case Command::Version:
         case Command::Watch:
+        case Command::Season:
+        case Command::CycleTest:
             break;
     }
     tally.into(result);

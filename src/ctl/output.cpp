@@ -60,6 +60,12 @@ void writeJson(const QJsonObject& object) {
     writeOut(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
+void writeProgress(const QString& line) {
+    const QByteArray whole = line.toUtf8() + '\n';
+    std::fwrite(whole.constData(), 1, static_cast<std::size_t>(whole.size()), stderr);
+    std::fflush(stderr);
+}
+
 void writeError(const QString& message) {
     QString line = message;
     line.replace(u'\n', u' ').replace(u'\r', u' ');

@@ -22,6 +22,8 @@ namespace zov::ctl {
 // One whole line (a newline is added) on standard output, flushed.
 void writeOut(const QByteArray& line);
 void writeJson(const QJsonObject& object);
+// A progress line on standard error, as it is.
+void writeProgress(const QString& line);
 // One line on standard error: "zovctl: " and the message.
 void writeError(const QString& message);
 

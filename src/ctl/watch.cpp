@@ -3,20 +3,11 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <csignal>
 
 #include "ctl/output.h"
+#include "ctl/stop_signal.h"
 
 namespace zov::ctl {
-namespace {
-
-volatile std::sig_atomic_t g_stopAsked = 0;
-
-void askToStop(int) {
-    g_stopAsked = 1;
-}
-
-}  // namespace
 
 Watch::Watch(const Invocation& invocation, core::Supply& supply)
     : invocation_(invocation), supply_(supply), poller_(supply) {
@@ -38,9 +29,7 @@ int Watch::run() {
     if (invocation_.format == WatchFormat::Csv) {
         writeOut(csvHeader());
     }
-    g_stopAsked = 0;
-    std::signal(SIGINT, askToStop);
-    std::signal(SIGTERM, askToStop);
+    catchStopSignals();
     if (invocation_.forMs) {
         deadline_.setRemainingTime(*invocation_.forMs, Qt::PreciseTimer);
     }
@@ -113,7 +102,7 @@ void Watch::onUnsolicited(const core::CombinedStatus& status) {
 }
 
 void Watch::check() {
-    if (g_stopAsked != 0 || (invocation_.forMs && deadline_.hasExpired())) {
+    if (stopAsked() || (invocation_.forMs && deadline_.hasExpired())) {
         finish(kExitDone);
     }
 }

@@ -20,9 +20,6 @@ namespace zov::ctl {
 class Watch : public QObject {
     Q_OBJECT
 public:
-    // How often a signal is looked for; the handler only raises a flag.
-    static constexpr int kSignalCheckMs = 50;
-
     Watch(const Invocation& invocation, core::Supply& supply);
 
     // Runs the event loop until the watch ends; returns the exit code.

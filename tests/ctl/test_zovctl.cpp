@@ -135,6 +135,27 @@ WatchLine parseWatchLine(const QByteArray& line, bool json) {
     return parsed;
 }
 
+// A profile file in a folder that lasts the whole test program.
+QString profileFile(const char* name, const QByteArray& contents) {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QLatin1String(name));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(contents);
+    }
+    return path;
+}
+
+// The last "ENBL" command among `commands`, or nothing.
+QString lastEnbl(const QStringList& commands) {
+    for (auto it = commands.crbegin(); it != commands.crend(); ++it) {
+        if (it->startsWith("ENBL")) {
+            return *it;
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 class ZovctlTest : public QObject {
@@ -147,6 +168,9 @@ private slots:
     void watchPrintsEveryReading();
     void watchEndsOnSignal_data();
     void watchEndsOnSignal();
+    void season_data();
+    void season();
+    void cycleTestFor();
 };
 
 void ZovctlTest::commands_data() {
@@ -253,6 +277,15 @@ void ZovctlTest::commands_data() {
     usage("watch count and for", {"watch", "--count", "1", "--for", "1m"}, "do not go together");
     usage("watch format", {"watch", "--format", "xml"}, "--format wants csv or json");
     usage("option of another command", {"status", "--every", "1s"}, "does not go with");
+    usage("season unreadable profile", {"season", "/nonexistent/profile.csv"}, "cannot read");
+    usage("season bad profile",
+          {"season", profileFile("bad.csv", "step,kV,mA,minutes,cycling\n1,40,0.25,1,maybe\n")},
+          "line 2: cycling is \"maybe\", not yes or no; nothing was sent");
+    usage("cycle-test without period", {"cycle-test", "--on", "1"}, "wants --on SECONDS");
+    usage("cycle-test period 0", {"cycle-test", "--on", "0", "--period", "0"},
+          "Period has to be greater than the On time");
+    usage("cycle-test period below 1 s", {"cycle-test", "--on=-1", "--period", "0"},
+          "at least 1 second");
     usage("overlong argument", {"read", QString(300, 'k')}, "longer than 256");
 }
 
@@ -376,6 +409,64 @@ void ZovctlTest::watchEndsOnSignal() {
         QVERIFY2(parseWatchLine(line, true).time.isValid(), line.constData());
     }
     QCOMPARE(watch.readAllStandardError(), QByteArray());
+}
+
+void ZovctlTest::season_data() {
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<bool>("interrupt");
+    QTest::addColumn<QString>("end");
+    // One step of a minute, stopped once its setpoints went out.
+    QTest::newRow("stopped by SIGINT")
+        << profileFile("minute.csv", "step,kV,mA,minutes,cycling\n1,40,0.25,1,no\n") << true
+        << "stopped";
+    // One step of 0 minutes: the run ends at its first tick.
+    QTest::newRow("to its end") << profileFile("short.csv", "1,40,0.25,0,no\n") << false
+                                << "completed";
+}
+
+void ZovctlTest::season() {
+    QFETCH(QString, profile);
+    QFETCH(bool, interrupt);
+    QFETCH(QString, end);
+    SimProcess sim({});
+    QVERIFY(sim.ready());
+    QProcess season;
+    season.start(QStringLiteral(ZOVCTL_PROGRAM),
+                 {"--port", sim.ptyLink(), "--json", "season", profile});
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += season.readAllStandardError()).contains("step 1: 40 kV"),
+                             10000);
+    const QStringList sent{"SLVR ;", "SLIR ;", "VREF 2730;", "IREF 2048;"};
+    if (interrupt) {
+        QTRY_COMPARE_WITH_TIMEOUT(sim.commands(), sent, 3000);
+        QVERIFY(::kill(static_cast<pid_t>(season.processId()), SIGINT) == 0);
+    }
+    QVERIFY(season.waitForFinished(20000));
+    QCOMPARE(season.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(season.exitCode(), 0);
+    const QJsonObject json = QJsonDocument::fromJson(season.readAllStandardOutput()).object();
+    QCOMPARE(json.value("end").toString(), end);
+    QCOMPARE(json.value("lastStep").toInt(), 1);
+    QCOMPARE(json.value("xray").toString(), QString("off"));
+    // Nothing after the step but the closing status read.
+    const QStringList closed = sent + QStringList{"STAT;", "FLT;"};
+    QTRY_COMPARE_WITH_TIMEOUT(sim.commands(), closed, 3000);
+}
+
+void ZovctlTest::cycleTestFor() {
+    SimProcess sim({});
+    QVERIFY(sim.ready());
+    const Run run = zovctl({"--tcp", sim.tcpLink(), "--json", "cycle-test", "--on", "1",
+                            "--period", "2", "--for", "3s"});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("output on: done"), run.err.constData());
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(json.value("end").toString(), QString("time up"));
+    QCOMPARE(json.value("xray").toString(), QString("off"));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.commands().endsWith("FLT;"), 3000);
+    const QStringList commands = sim.commands();
+    QCOMPARE(commands.first(), QString("ENBL 1;"));
+    QCOMPARE(lastEnbl(commands), QString("ENBL 0;"));
 }
 
 QTEST_GUILESS_MAIN(ZovctlTest)
