@@ -21,10 +21,9 @@ struct OptionRow {
     bool takesValue;
 };
 constexpr OptionRow kOptions[] = {
-    {"port", true},  {"baud", true},     {"tcp", true},    {"simulator", false},
-    {"json", false}, {"service", false}, {"help", false},  {"version", false},
-    {"count", true}, {"every", true},    {"format", true}, {"for", true},
-    {"on", true},    {"period", true},
+    {"port", true},     {"baud", true},  {"tcp", true},      {"simulator", false}, {"json", false},
+    {"service", false}, {"help", false}, {"version", false}, {"count", true},      {"every", true},
+    {"format", true},   {"for", true},   {"on", true},       {"period", true},
 };
 
 struct CommandRow {
@@ -48,9 +47,9 @@ constexpr CommandRow kCommands[] = {
     {"cycle-test", Command::CycleTest, 0, "on period for"},
 };
 // Options that belong to one command or another; the rest go with any.
-const QStringList kCommandOptions{QStringLiteral("count"), QStringLiteral("every"),
+const QStringList kCommandOptions{QStringLiteral("count"),  QStringLiteral("every"),
                                   QStringLiteral("format"), QStringLiteral("for"),
-                                  QStringLiteral("on"),    QStringLiteral("period")};
+                                  QStringLiteral("on"),     QStringLiteral("period")};
 
 struct ChannelWord {
     const char* word;
@@ -510,7 +509,7 @@ QString helpText() {
         "  0  done\n"
         "  1  refused by the unit, or no full scale from it for set; for season a\n"
         "     profile the unit's scales cannot run (only the scales read), or a\n"
-        "     step that could not be sent\n"
+        "     step that could not be sent; for cycle-test a switching refused\n"
         "  2  usage error: nothing sent (for a set value past the unit's full scale,\n"
         "     only the scale read); a profile file that cannot be read or loaded;\n"
         "     a cycle-test period the test refuses\n"

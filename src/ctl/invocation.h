@@ -72,9 +72,9 @@ struct Invocation {
     std::optional<qint64> cycles;  // watch --count
     std::optional<qint64> forMs;   // watch --for, cycle-test --for
 
-    QString profilePath;        // season
-    std::int16_t onTime = 0;    // cycle-test --on, in seconds
-    std::int16_t period = 0;    // cycle-test --period, in seconds
+    QString profilePath;      // season
+    std::int16_t onTime = 0;  // cycle-test --on, in seconds
+    std::int16_t period = 0;  // cycle-test --period, in seconds
 
     QString sendText;
 };

@@ -260,9 +260,9 @@ CycleTool::CycleTool(const Invocation& invocation, core::Supply& supply)
         if (answer == core::Answer::Done) {
             ++switchings_;
         }
-        writeProgress(QStringLiteral("output %1: %2")
-                          .arg(QLatin1String(on ? "on" : "off"),
-                               QLatin1String(core::answerName(answer))));
+        writeProgress(
+            QStringLiteral("output %1: %2")
+                .arg(QLatin1String(on ? "on" : "off"), QLatin1String(core::answerName(answer))));
     });
 }
 
@@ -272,7 +272,11 @@ int CycleTool::run() {
     }
     watchForEnd();
     if (const auto refusal = run_.start(invocation_.onTime, invocation_.period)) {
-        writeError(*refusal + QStringLiteral(" Nothing was sent."));
+        QString text = *refusal;
+        if (text.endsWith(u'.')) {
+            text.chop(1);
+        }
+        writeError(text + QStringLiteral("; nothing was sent"));
         return kExitUsage;
     }
     return QCoreApplication::exec();

@@ -6,8 +6,8 @@
 
 #include <QDeadlineTimer>
 #include <QJsonObject>
-#include <QStringList>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <optional>
 #include <variant>
@@ -53,8 +53,7 @@ protected:
     // when `readState` (the last reading when the link is gone), prints it
     // with `report`, the error line, and ends the event loop with `exitCode`
     // or the code of the worst answer.
-    void conclude(Report report, std::optional<int> exitCode = std::nullopt,
-                  bool readState = true);
+    void conclude(Report report, std::optional<int> exitCode = std::nullopt, bool readState = true);
 
     const Invocation& invocation_;
     core::Supply& supply_;

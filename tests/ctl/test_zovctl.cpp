@@ -456,8 +456,8 @@ void ZovctlTest::season() {
 void ZovctlTest::cycleTestFor() {
     SimProcess sim({});
     QVERIFY(sim.ready());
-    const Run run = zovctl({"--tcp", sim.tcpLink(), "--json", "cycle-test", "--on", "1",
-                            "--period", "2", "--for", "3s"});
+    const Run run = zovctl({"--tcp", sim.tcpLink(), "--json", "cycle-test", "--on", "1", "--period",
+                            "2", "--for", "3s"});
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.err.contains("output on: done"), run.err.constData());
     const QJsonObject json = QJsonDocument::fromJson(run.out).object();
