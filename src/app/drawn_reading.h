@@ -20,6 +20,8 @@ public:
         seen_ = reading;
         return isNew;
     }
+    // Something else was drawn over it: the next live reading is new.
+    void forget() { seen_ = {}; }
 
 private:
     template <typename V>

@@ -5,20 +5,8 @@
 #include "app/main_window.h"
 #include "app/reply_field.h"
 #include "app/widgets/accessibility.h"
-#include "protocol/reply.h"
 
 namespace zov::app {
-namespace {
-
-// Replies are cut by character position; position 1 holds the STX.
-constexpr int kValueStart = 2;
-constexpr int kHardwareRevisionLength = 3;
-constexpr int kSoftwareRevisionLength = 11;
-constexpr int kBuildStart = 17;
-
-// Handler for the replies that carry their value up to the ";".
-
-}  // namespace
 
 IdentityArea::IdentityArea(MainWindow& window)
     : QGroupBox(QStringLiteral("SYSTEM INFORMATION")),
@@ -71,63 +59,57 @@ QPushButton* IdentityArea::addQuery(const char* buttonName, const QString& capti
     return button;
 }
 
-void IdentityArea::query(const QByteArray& command, std::initializer_list<QLineEdit*> fields,
-                         const ReplyHandler& show) {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(command);
-    const QByteArray reply = exchange.inputInputString();
-    if (reply.isEmpty()) {
+core::Answer IdentityArea::query(core::IdentityItem item,
+                                 std::initializer_list<QLineEdit*> fields) {
+    const core::Answer reply = window_.supply().readIdentity(item).answer;
+    if (reply == core::Answer::NoAnswer) {
         for (QLineEdit* field : fields) {
             showNoReply(field);
             window_.staleMarks().noReading(field);
         }
-        exchange.countCommError();
-    } else if (show(core::textOf(reply))) {
-        window_.state().CommStatusFlag = true;
     }
-    exchange.resumeBackgroundTimers();
+    return reply;
 }
 
-void IdentityArea::answer(QLineEdit* field, const QString& text) {
-    showAnswer(field, text);
+void IdentityArea::queryInto(core::IdentityItem item, QLineEdit* field,
+                             core::Reading<QString> core::Identity::*given) {
+    if (query(item, {field}) == core::Answer::Done) {
+        answer(field, given);
+    }
+}
+
+void IdentityArea::answer(QLineEdit* field, core::Reading<QString> core::Identity::*given) {
+    showAnswer(field, *(window_.supply().readings().identity.*given).value);
     window_.staleMarks().fresh(field);
 }
 
-IdentityArea::ReplyHandler IdentityArea::upToSemicolonInto(QLineEdit* field) {
-    return [this, field](std::string_view reply) {
-        const auto value = protocol::cutUntil(reply, kValueStart, ';');
-        if (value) {
-            answer(field, fromReply(*value));
-        }
-        return value.has_value();
-    };
-}
-
 void IdentityArea::btn_HWREV_Click() {
-    query(QByteArrayLiteral("HWVR;"), {hardwareRevision_}, [this](std::string_view reply) {
-        // A short reply shows whatever follows the STX.
-        answer(hardwareRevision_,
-               fromReply(protocol::cutFixed(reply, kValueStart, kHardwareRevisionLength)));
-        return true;
-    });
+    queryInto(core::IdentityItem::HardwareRevision, hardwareRevision_,
+              &core::Identity::hardwareRevision);
 }
 
 void IdentityArea::btn_MODNUM_Click() {
-    query(QByteArrayLiteral("MODR;"), {model_}, upToSemicolonInto(model_));
+    queryInto(core::IdentityItem::Model, model_, &core::Identity::model);
 }
 
 void IdentityArea::btn_SWREV_Click() {
-    query(QByteArrayLiteral("FREV;"), {softwareRevision_, softwareBuild_},
-          [this](std::string_view reply) { return showRevisionAndBuild(reply); });
+    const core::Answer reply =
+        query(core::IdentityItem::SoftwareRevision, {softwareRevision_, softwareBuild_});
+    // The revision stands even when the build after it cannot be cut.
+    if (reply != core::Answer::NoAnswer) {
+        answer(softwareRevision_, &core::Identity::softwareRevision);
+    }
+    if (reply == core::Answer::Done) {
+        answer(softwareBuild_, &core::Identity::softwareBuild);
+    }
 }
 
 void IdentityArea::btn_SWBuild_Click() {
-    query(QByteArrayLiteral("SOFT;"), {softwareBuild_}, upToSemicolonInto(softwareBuild_));
+    queryInto(core::IdentityItem::SoftwareBuild, softwareBuild_, &core::Identity::softwareBuild);
 }
 
 void IdentityArea::btn_serialNum_rqst_Click() {
-    query(QByteArrayLiteral("SNUR;"), {serialNumber_}, upToSemicolonInto(serialNumber_));
+    queryInto(core::IdentityItem::SerialNumber, serialNumber_, &core::Identity::serialNumber);
 }
 
 void IdentityArea::readAll() {
@@ -136,17 +118,6 @@ void IdentityArea::readAll() {
     btn_SWREV_Click();
     btn_SWBuild_Click();
     btn_serialNum_rqst_Click();
-}
-
-bool IdentityArea::showRevisionAndBuild(std::string_view reply) {
-    // The revision stands even when the build after it cannot be cut.
-    answer(softwareRevision_,
-           fromReply(protocol::cutFixed(reply, kValueStart, kSoftwareRevisionLength)));
-    const auto build = protocol::cutUntil(reply, kBuildStart, ',');
-    if (build) {
-        answer(softwareBuild_, fromReply(*build));
-    }
-    return build.has_value();
 }
 
 IdentityArea& installIdentityArea(MainWindow& window) {

@@ -1,14 +1,14 @@
 // "SYSTEM INFORMATION": the unit's identity (hardware revision, model number,
 // software revision and build, serial number), each read by its own button
-// into a read-only field beside it.
+// (Supply::readIdentity) into a read-only field beside it.
 #pragma once
 
-#include <QByteArray>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <functional>
-#include <string_view>
+#include <initializer_list>
+
+#include "core/supply.h"
 
 namespace zov::app {
 
@@ -36,17 +36,13 @@ public:
     QLineEdit* txt_serialNum_rqst() const { return serialNumber_; }
 
 private:
-    // Shows what a reply holds; false when the value cannot be cut from it.
-    using ReplyHandler = std::function<bool(std::string_view reply)>;
-
-    // One exchange: a silent unit marks `fields` "Unknown" and is counted; a
-    // reply goes to `show`, and a usable one sets CommStatusFlag.
-    void query(const QByteArray& command, std::initializer_list<QLineEdit*> fields,
-               const ReplyHandler& show);
+    // One query; a silent unit marks `fields` "Unknown".
+    core::Answer query(core::IdentityItem item, std::initializer_list<QLineEdit*> fields);
+    // The query of one field; it shows what the unit gave.
+    void queryInto(core::IdentityItem item, QLineEdit* field,
+                   core::Reading<QString> core::Identity::*given);
     // Shows what the unit just gave, which clears the field's stale mark.
-    void answer(QLineEdit* field, const QString& text);
-    ReplyHandler upToSemicolonInto(QLineEdit* field);
-    bool showRevisionAndBuild(std::string_view reply);
+    void answer(QLineEdit* field, core::Reading<QString> core::Identity::*given);
 
     QPushButton* addQuery(const char* buttonName, const QString& caption, QLineEdit* field,
                           void (IdentityArea::*click)());

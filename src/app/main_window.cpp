@@ -199,6 +199,7 @@ void MainWindow::wireExchange() {
             emit sessionEvents_.supplyEvent(core::SupplyEvent::ReadingsStale, warning);
         }
     });
+    connect(&supply_, &core::Supply::scalesChanged, this, &MainWindow::scaleFactorsChanged);
     // Behind another link, or the same one after a loss, may stand another
     // unit: what it reported is stale and its scales count as not given.
     connect(&sessionEvents_, &core::SessionEvents::supplyEvent, this,

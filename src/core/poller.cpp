@@ -39,7 +39,7 @@ void Poller::start() {
 
 void Poller::stop() {
     supply_.state().AutoUpdate = false;
-    supply_.exchange().stopTimer(supply_.exchange().tmr_UPDATE());
+    supply_.exchange().tmr_UPDATE().stop();
 }
 
 bool Poller::running() const {

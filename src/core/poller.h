@@ -36,7 +36,9 @@ public:
     void setIntervalMs(int ms);
     // Starts at the step the counter holds; nothing is sent until the first tick.
     void start();
-    // Stops for good: a tick held back by a running exchange is dropped.
+    // Stops the timer, as Manual Update Mode always did: a tick held back by
+    // a running exchange still comes after it, and sends nothing unless the
+    // cycle was started again meanwhile.
     void stop();
     [[nodiscard]] bool running() const;
     // One step, then the counter moves on (what the timer calls).

@@ -113,7 +113,7 @@ Outcome<SetpointValue> Supply::readSetpoint(Channel channel) {
         if (const auto reading = readingFrom(row, textOf(outcome.reply), scale)) {
             outcome.answer = Answer::Done;
             outcome.value = {static_cast<int>(protocol::parseNumber(reading->raw).value_or(0)),
-                             scaledValue(reading->raw, scale), reading->display};
+                             scaledValue(reading->raw, scale), reading->display, reading->raw};
             readings_.setpoint(channel).give(outcome.value, now());
             state_.CommStatusFlag = true;
         } else if (outcome.reply.isEmpty()) {
@@ -145,7 +145,7 @@ Outcome<SetpointValue> Supply::program(Channel channel, std::int16_t count) {
             const auto scale = shownScaleOf(setpoint, state_);
             outcome.answer = Answer::Done;
             outcome.value = {count, scale ? std::optional<double>(count * *scale) : std::nullopt,
-                             confirmationOf(row, count, scale)};
+                             confirmationOf(row, count, scale), std::to_string(count)};
             readings_.setpoint(channel).give(outcome.value, now());
             break;
         }
@@ -440,32 +440,33 @@ Outcome<Nothing> Supply::readMonitors(std::initializer_list<Monitor> monitors) {
                                          QLatin1String(what) + QLatin1String(row.command));
             };
             const MonitorOutcome read = monitorOutcome(row, textOf(outcome.reply), state_);
+            bool goOn = true;
             if (std::holds_alternative<NoMonitorReply>(read)) {
                 error("no reply to ");
                 reading.markStale(now());
                 outcome.answer = Answer::NoAnswer;
-                continue;
-            }
-            if (std::holds_alternative<UnreadableMonitor>(read)) {
+            } else if (std::holds_alternative<UnreadableMonitor>(read)) {
                 error("unreadable reply to ");
                 outcome.answer = Answer::Unreadable;
-                break;
-            }
-            if (const auto* text = std::get_if<MonitorText>(&read)) {
+                goOn = false;
+            } else if (const auto* text = std::get_if<MonitorText>(&read)) {
                 keep(text->raw);
                 error("no number in the reply to ");
                 outcome.answer = Answer::Unreadable;
-                break;
-            }
-            if (const auto* count = std::get_if<MonitorUnscaled>(&read)) {
+                goOn = false;
+            } else if (const auto* count = std::get_if<MonitorUnscaled>(&read)) {
                 keep(count->raw);
                 reading.give({count->raw, std::nullopt, kNoScaleText}, now());
-                continue;
+            } else {
+                const auto& value = std::get<MonitorReading>(read);
+                keep(value.raw);
+                reading.give({value.raw, value.shown, value.display}, now());
+                emit events_.monitorRead(QLatin1String(row.variableName), value.shown);
             }
-            const auto& value = std::get<MonitorReading>(read);
-            keep(value.raw);
-            reading.give({value.raw, value.shown, value.display}, now());
-            emit events_.monitorRead(QLatin1String(row.variableName), value.shown);
+            emit monitorReplied(monitor, read);
+            if (!goOn) {
+                break;
+            }
         }
     }
     emit changed();

@@ -107,6 +107,8 @@ signals:
     void changed();
     // The unit acknowledged a request to switch the output on or off.
     void xrayAcknowledged(bool on);
+    // What came of one monitor's read, as soon as it came (readMonitors).
+    void monitorReplied(zov::core::Monitor monitor, const zov::core::MonitorOutcome& outcome);
     // A scale factor the scaled readings use changed.
     void scalesChanged();
     void unsolicitedStatus(const zov::core::CombinedStatus& status);

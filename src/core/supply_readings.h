@@ -46,6 +46,7 @@ struct SetpointValue {
     int count = 0;
     std::optional<double> scaled;
     std::string display;  // as the panel shows it ("40.000 kV", "no scale")
+    std::string raw;      // the count as the unit sent it, or as programmed
 };
 
 // One monitor: the count as sent, and the value in its unit when it has one.

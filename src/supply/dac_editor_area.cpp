@@ -10,7 +10,6 @@
 #include "supply/dac_settings_area.h"
 #include "supply/panel_controls.h"
 #include "supply/raw_data_window.h"
-#include "supply/scaling.h"
 
 namespace zov::supply {
 namespace {
@@ -175,54 +174,31 @@ void DacEditorArea::btn_UPDATE_Click() {
         return;
     }
     const core::EditorChannel& row = core::editorChannel(*channel);
-    core::CommandExchange& exchange = window_.exchange();
-    core::MainState& state = window_.state();
-    exchange.suspendBackgroundTimers();
-    const std::int16_t count = state.*row.edited;
+    const std::int16_t count = window_.state().*row.edited;
     QLineEdit* display = displays_.displayBox(*channel);
     app::setFieldBackground(display, app::kAnswerColour);
-    const std::string command = core::programCommand(row, count);
-    exchange.outputOutputString(QByteArray::fromStdString(command));
     display->setText(QStringLiteral("Not Set"));
     window_.staleMarks().noReading(display);
-    const QByteArray reply = exchange.inputInputString();
-    if (!reply.isEmpty()) {
-        state.CommStatusFlag = true;
-    }
-    const core::ProgramAnswer answer = core::programAnswerFrom(row, command, core::textOf(reply));
-    emit window_.sessionEvents().supplyEvent(
-        core::SupplyEvent::SetpointProgrammed,
-        QString::fromStdString(core::programmedDetail(command, answer)));
-    switch (answer) {
-        case core::ProgramAnswer::Acknowledged: {
+    displays_.drawnOver(*channel);
+    const auto programmed = window_.supply().program(*channel, count);
+    switch (programmed.answer) {
+        case core::Answer::Done:
             rawDataWindow(window_).rawDacBox(*channel)->setText(QString::number(count));
-            const core::SetpointChannel& setpoint = core::setpointChannel(*channel);
-            readScaleIfMissing(window_, setpoint.scaleFactor);
-            const auto scale = core::shownScaleOf(setpoint, state);
-            app::showAnswer(display,
-                            QString::fromStdString(core::confirmationOf(row, count, scale)));
+            app::showAnswer(display, app::fromReply(programmed.value.display));
             window_.staleMarks().fresh(display);
             break;
-        }
-        case core::ProgramAnswer::Refused:
+        case core::Answer::Refused:
             display->setText(QStringLiteral("Invalid"));
             app::setFieldBackground(display, app::kRefusedColour);
-            emit window_.sessionEvents().supplyEvent(core::SupplyEvent::Error,
-                                                     QString::fromStdString(command + " refused"));
             window_.extrasWindow().setLastError(QStringLiteral("1"));
             break;
-        case core::ProgramAnswer::Failed:
-            exchange.countCommError();
+        case core::Answer::NoAnswer:
+        case core::Answer::Unreadable:
             display->setText(QStringLiteral("No Comms"));
             app::setFieldBackground(display, app::kNoReplyColour);
             break;
     }
-    window_.extrasWindow().setCommErrors(state.CommErrors);
-    // Only the update cycle goes on; the serial receive timer stays as it is.
-    if (state.AutoUpdate) {
-        exchange.tmr_UPDATE().start();
-    }
-    exchange.keepStatusPollRunning();
+    window_.extrasWindow().setCommErrors(window_.state().CommErrors);
 }
 
 void DacEditorArea::btn_ACCEPT_Click() {
@@ -238,9 +214,6 @@ void DacEditorArea::btn_ACCEPT_Click() {
 }
 
 void DacEditorArea::btn_CANCEL_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.tmr_RCVTIMER().stop();
-    exchange.setNetPollEnabled(false);
     const auto channel = selectedChannel();
     if (!channel) {
         return;
@@ -248,17 +221,8 @@ void DacEditorArea::btn_CANCEL_Click() {
     const core::EditorChannel& row = core::editorChannel(*channel);
     const std::int16_t accepted = window_.state().*row.accepted;
     count_->setValue(accepted);
-    const std::string command = core::revertCommand(row, accepted);
-    exchange.outputOutputString(QByteArray::fromStdString(command));
-    emit window_.sessionEvents().supplyEvent(core::SupplyEvent::SetpointProgrammed,
-                                             QString::fromStdString(command + " (reverted)"));
-    // The unit answers the revert too; its answer is taken here, so a step of
-    // the update cycle (deferred meanwhile) never reads it as its own. No
-    // display changes for it.
-    (void)exchange.inputInputString();
-    // As before the reply was taken: the serial receive timer stays off.
-    exchange.tmr_RCVTIMER().stop();
-    exchange.keepStatusPollRunning();
+    // No display changes for the unit's answer.
+    window_.supply().revert(*channel, accepted);
 }
 
 }  // namespace zov::supply

@@ -30,13 +30,15 @@ public:
 
     // Click of opt_DACA .. opt_DACD.
     void selectChannel(core::Channel channel);
-    // btn_UPDATE, "TRY OUT": transmits the edited count of the selected channel.
+    // btn_UPDATE, "TRY OUT": transmits the edited count of the selected
+    // channel (Supply::program); its box says "Not Set" until the unit
+    // confirms, "Invalid" when it refuses, "No Comms" when no answer came.
     void btn_UPDATE_Click();
     // btn_ACCEPT, "PROGRAM": transmits, then the edited count becomes the
     // accepted one whatever the unit answered.
     void btn_ACCEPT_Click();
     // btn_CANCEL, "CANCEL": the accepted count back into the edits, and sent
-    // again without reading the reply.
+    // again (Supply::revert); its answer changes no display.
     void btn_CANCEL_Click();
 
     [[nodiscard]] std::optional<core::Channel> selectedChannel() const;

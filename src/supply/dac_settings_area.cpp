@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "app/reply_field.h"
 #include "supply/raw_data_window.h"
-#include "supply/scaling.h"
 
 namespace zov::supply {
 
@@ -36,23 +35,29 @@ DacSettingsArea::DacSettingsArea(app::MainWindow& window)
             window_.markStartsHidden(box);
         }
     }
+    connect(&window_.supply(), &core::Supply::changed, this, &DacSettingsArea::showReadings);
 }
 
 void DacSettingsArea::readSetpoint(core::Channel channel) {
-    const core::SetpointChannel& row = core::setpointChannel(channel);
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    readScaleIfMissing(window_, row.scaleFactor);
-    exchange.outputOutputString(QByteArray(row.readCommand));
-    const QByteArray reply = exchange.inputInputString();
-    if (const auto reading =
-            core::readingFrom(row, core::textOf(reply), core::shownScaleOf(row, window_.state()))) {
-        app::showAnswer(displayBox(channel), app::fromReply(reading->display));
-        rawDataWindow(window_).rawDacBox(channel)->setText(app::fromReply(reading->raw));
-        window_.staleMarks().fresh(displayBox(channel));
-        window_.state().CommStatusFlag = true;
+    window_.supply().readSetpoint(channel);
+}
+
+void DacSettingsArea::drawnOver(core::Channel channel) {
+    drawn_[static_cast<std::size_t>(channel)].forget();
+}
+
+void DacSettingsArea::showReadings() {
+    const core::SupplyReadings& readings = window_.supply().readings();
+    for (const core::SetpointChannel& row : core::kSetpointChannels) {
+        const core::Reading<core::SetpointValue>& setpoint = readings.setpoint(row.channel);
+        if (!drawn_[static_cast<std::size_t>(row.channel)].isNew(setpoint)) {
+            continue;
+        }
+        QLineEdit* box = displayBox(row.channel);
+        app::showAnswer(box, app::fromReply(setpoint.value->display));
+        rawDataWindow(window_).rawDacBox(row.channel)->setText(app::fromReply(setpoint.value->raw));
+        window_.staleMarks().fresh(box);
     }
-    exchange.resumeBackgroundTimers();
 }
 
 }  // namespace zov::supply

@@ -4,7 +4,6 @@
 
 #include "app/main_window.h"
 #include "supply/panel_controls.h"
-#include "supply/scaling.h"
 
 namespace zov::supply {
 
@@ -22,7 +21,7 @@ LocalRemoteArea::LocalRemoteArea(app::MainWindow& window)
     });
     scaling_ = new QPushButton(QStringLiteral("Request Scaling"), this);
     scaling_->setObjectName(QStringLiteral("getScaling"));
-    connect(scaling_, &QPushButton::clicked, this, [this] { supply::getScaling(window_); });
+    connect(scaling_, &QPushButton::clicked, this, [this] { window_.supply().readScaling(); });
 
     QLabel* remote = makeCaption(QStringLiteral("REMOTE"));
     QLabel* local = makeCaption(QStringLiteral("LOCAL"));
@@ -38,7 +37,10 @@ LocalRemoteArea::LocalRemoteArea(app::MainWindow& window)
 }
 
 void LocalRemoteArea::btn_local_remote_Click() {
-    window_.supply().setRemote(!switch_->value());
+    const bool remote = !switch_->value();
+    if (window_.supply().setRemote(remote).done()) {
+        switch_->setValue(remote);
+    }
 }
 
 void LocalRemoteArea::showRemote() {

@@ -5,63 +5,42 @@
 
 #include "app/main_window.h"
 #include "app/reply_field.h"
+#include "core/scaling.h"
 #include "supply/raw_data_window.h"
-#include "supply/scaling.h"
 
 namespace zov::supply {
 namespace {
 
-constexpr std::initializer_list<core::Monitor> kHvMonitors{
-    core::Monitor::Voltage, core::Monitor::Current, core::Monitor::Filament};
-constexpr std::initializer_list<core::Monitor> kAuxMonitors{core::Monitor::AuxSupply,
-                                                            core::Monitor::Temperature};
-
-// A visitor that applies one monitor reply; false when the reads stop.
-struct ApplyOutcome {
+// Shows one monitor's reply: a value or a count in its box, what the unit
+// sent in the unscaled-data window.
+struct ShowReply {
     const core::MonitorRow& row;
     app::MainWindow& window;
     QLineEdit* display;
 
     void keep(const std::string& raw) const {
-        window.state().*row.variable = QString::fromStdString(raw);
         window.staleMarks().fresh(display);
         rawDataWindow(window).txt_DATA(row.rawIndex)->setText(app::fromReply(raw));
     }
-    void announceError(const char* what) const {
-        emit window.sessionEvents().supplyEvent(core::SupplyEvent::Error,
-                                                QLatin1String(what) + QLatin1String(row.command));
-    }
-    bool operator()(const core::NoMonitorReply&) const {
-        announceError("no reply to ");
-        return true;
-    }
-    bool operator()(const core::UnreadableMonitor&) const {
-        announceError("unreadable reply to ");
-        return false;
-    }
-    bool operator()(const core::MonitorText& text) const {
-        keep(text.raw);
-        announceError("no number in the reply to ");
-        return false;
-    }
-    bool operator()(const core::MonitorUnscaled& count) const {
+    void operator()(const core::NoMonitorReply&) const {}
+    void operator()(const core::UnreadableMonitor&) const {}
+    void operator()(const core::MonitorText& text) const { keep(text.raw); }
+    void operator()(const core::MonitorUnscaled& count) const {
         keep(count.raw);
         display->setText(QLatin1String(core::kNoScaleText));
-        return true;
     }
-    bool operator()(const core::MonitorReading& reading) const {
+    void operator()(const core::MonitorReading& reading) const {
         keep(reading.raw);
         display->setText(app::fromReply(reading.display));
-        emit window.sessionEvents().monitorRead(QLatin1String(row.variableName), reading.shown);
-        return true;
     }
 };
 
 }  // namespace
 
 ReadbacksArea::ReadbacksArea(app::MainWindow& window) : QObject(&window), window_(window) {
-    readbacks_ = makeFrame(QStringLiteral("READBACKS"), "fra_READBACKS", kHvMonitors);
-    auxiliary_ = makeFrame(QStringLiteral("AUXILIARY VOLTAGE"), "fra_AUXVOLTAGE", kAuxMonitors);
+    readbacks_ = makeFrame(QStringLiteral("READBACKS"), "fra_READBACKS", core::kHvMonitors);
+    auxiliary_ =
+        makeFrame(QStringLiteral("AUXILIARY VOLTAGE"), "fra_AUXVOLTAGE", core::kAuxMonitors);
 
     update_ = new QGroupBox(QStringLiteral("UPDATE DATA"));
     update_->setObjectName(QStringLiteral("fra_UPDATEDATA"));
@@ -79,6 +58,7 @@ ReadbacksArea::ReadbacksArea(app::MainWindow& window) : QObject(&window), window
     auto* column = new QVBoxLayout(update_);
     column->addWidget(updateButton_);
     column->addWidget(sameAgain);
+    connect(&window_.supply(), &core::Supply::monitorReplied, this, &ReadbacksArea::showReply);
 }
 
 QGroupBox* ReadbacksArea::makeFrame(const QString& caption, const char* name,
@@ -101,36 +81,18 @@ QGroupBox* ReadbacksArea::makeFrame(const QString& caption, const char* name,
 }
 
 void ReadbacksArea::readHvMonitors() {
-    readMonitors(kHvMonitors);
+    window_.supply().readMonitors(core::kHvMonitors);
 }
 
 void ReadbacksArea::readAuxMonitors() {
-    readMonitors(kAuxMonitors);
+    window_.supply().readMonitors(core::kAuxMonitors);
 }
 
-void ReadbacksArea::readMonitors(std::initializer_list<core::Monitor> monitors) {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    for (const core::Monitor monitor : monitors) {
-        readScaleIfMissing(window_, core::monitorRow(monitor).scale);
+void ReadbacksArea::showReply(core::Monitor monitor, const core::MonitorOutcome& outcome) {
+    if (monitor == core::Monitor::Voltage && !std::holds_alternative<core::NoMonitorReply>(outcome)) {
+        updateButton_->setValue(false);
     }
-    for (const core::Monitor monitor : monitors) {
-        const core::MonitorRow& row = core::monitorRow(monitor);
-        exchange.outputOutputString(QByteArray(row.command));
-        const QByteArray reply = exchange.inputInputString();
-        if (!reply.isEmpty()) {
-            window_.state().CommStatusFlag = true;
-            if (monitor == core::Monitor::Voltage) {
-                updateButton_->setValue(false);
-            }
-        }
-        const core::MonitorOutcome outcome =
-            core::monitorOutcome(row, core::textOf(reply), window_.state());
-        if (!std::visit(ApplyOutcome{row, window_, displayBox(monitor)}, outcome)) {
-            break;
-        }
-    }
-    exchange.resumeBackgroundTimers();
+    std::visit(ShowReply{core::monitorRow(monitor), window_, displayBox(monitor)}, outcome);
 }
 
 void ReadbacksArea::btn_UPDATEDATA_Click() {

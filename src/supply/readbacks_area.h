@@ -1,7 +1,8 @@
 // "READBACKS" (output voltage and current, filament current), "AUXILIARY
 // VOLTAGE" (the -15 V rail and the temperature) and "UPDATE DATA", the
 // button that reads them all once. The update cycle runs the two reads as
-// steps of its own.
+// steps of its own; the boxes show each monitor's reply as the supply object
+// reports it, whoever made the read.
 #pragma once
 
 #include <QGroupBox>
@@ -24,7 +25,8 @@ class ReadbacksArea : public QObject {
 public:
     explicit ReadbacksArea(app::MainWindow& window);
 
-    // Voltage, current, filament current; then auxiliary supply, temperature.
+    // Voltage, current, filament current; then auxiliary supply, temperature
+    // (Supply::readMonitors).
     void readHvMonitors();
     void readAuxMonitors();
     // btn_UPDATEDATA: both, showing "WAITING!" until a voltage reply comes.
@@ -41,8 +43,7 @@ public:
 private:
     QGroupBox* makeFrame(const QString& caption, const char* name,
                          std::initializer_list<core::Monitor> monitors);
-    // The rows in order, until one says the rest cannot be read.
-    void readMonitors(std::initializer_list<core::Monitor> monitors);
+    void showReply(core::Monitor monitor, const core::MonitorOutcome& outcome);
 
     app::MainWindow& window_;
     std::array<QLineEdit*, core::kMonitors.size()> boxes_{};

@@ -10,7 +10,6 @@
 #include "supply/local_remote_area.h"
 #include "supply/raw_data_window.h"
 #include "supply/readbacks_area.h"
-#include "supply/scaling.h"
 #include "supply/system_status_area.h"
 #include "supply/update_cycle.h"
 #include "supply/xray_enable_area.h"
@@ -41,8 +40,7 @@ SupplyAreas installSupplyAreas(app::MainWindow& window, app::IdentityArea& ident
     place(window, app::MainArea::Readbacks, readbacks->readbacksFrame());
     place(window, app::MainArea::AuxiliaryVoltage, readbacks->auxiliaryFrame());
     place(window, app::MainArea::UpdateData, readbacks->updateFrame());
-    auto* updateCycle =
-        new UpdateCycle(window, {identity, *readbacks, *dacSettings, *systemStatus});
+    auto* updateCycle = new UpdateCycle(window, identity);
 
     QObject::connect(window.menuItem(QStringLiteral("mnu_RAWDATA")), &QAction::triggered, &window,
                      [&window] { showRawDataWindow(window); });

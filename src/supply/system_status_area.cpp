@@ -139,7 +139,7 @@ void SystemStatusArea::showReadings() {
         fresh(aol_);
     }
     if (drawn_.watchdog.isNew(readings.watchdogOn)) {
-        showWatchdog(*readings.watchdogOn.value);
+        drawWatchdog(*readings.watchdogOn.value);
     }
 }
 
@@ -163,6 +163,11 @@ void SystemStatusArea::showSupplyFault(bool fault) {
 }
 
 void SystemStatusArea::showWatchdog(bool on) {
+    drawn_.watchdog.forget();
+    drawWatchdog(on);
+}
+
+void SystemStatusArea::drawWatchdog(bool on) {
     watchdog_.show(on, on ? QStringLiteral("WDT On") : QStringLiteral("WDT Off"));
     fresh(watchdog_);
     window_.state().wdtEnabled = on;

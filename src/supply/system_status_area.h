@@ -32,7 +32,8 @@ public:
     // Command2: the combined query "22,".
     void Command2_Click();
 
-    // The unit's watchdog: lamp, caption, wdtEnabled and the menu item's caption.
+    // The unit's watchdog: lamp, caption, wdtEnabled and the menu item's
+    // caption; the unit's next report of it shows, whatever it is.
     void showWatchdog(bool on);
 
     const Indicator& xray() const { return xray_; }
@@ -59,6 +60,7 @@ private:
     void showXray(bool on);
     void showInterlock(bool open);
     void showSupplyFault(bool fault);
+    void drawWatchdog(bool on);
 
     // What of each reading the lamps show.
     struct Drawn {

@@ -1,11 +1,13 @@
-// The automatic update mode: every 66 ms one step of a twelve-step cycle of
-// monitor, setpoint, status and scaling reads and a keep-alive, with the
-// manual command buttons disabled. "Auto Update Mode" reads the identity once
-// and starts it; "Manual Update Mode" stops it. A step runs only between
-// exchanges, and the next tick comes 66 ms after the step has finished.
+// The automatic update mode on the panel: the core's update poller (every
+// 66 ms one step of a twelve-step cycle of monitor, setpoint, status and
+// scaling reads and a keep-alive) with the manual command buttons disabled.
+// "Auto Update Mode" reads the identity once and starts it; "Manual Update
+// Mode" stops it. The areas draw what each step read from the supply object.
 #pragma once
 
 #include <QObject>
+
+#include "core/poller.h"
 
 namespace zov::app {
 class IdentityArea;
@@ -14,33 +16,10 @@ class MainWindow;
 
 namespace zov::supply {
 
-class DacSettingsArea;
-class ReadbacksArea;
-class SystemStatusArea;
-
-enum class UpdateStep {
-    HvMonitors,
-    SetpointA,
-    SetpointB,
-    Status,
-    AuxMonitors,
-    Scaling,
-    KeepAlive,
-    Nothing
-};
-inline constexpr int kUpdateSteps = 12;
-[[nodiscard]] UpdateStep updateStep(int counter);
-
 class UpdateCycle : public QObject {
     Q_OBJECT
 public:
-    struct Readers {
-        app::IdentityArea& identity;
-        ReadbacksArea& readbacks;
-        DacSettingsArea& setpoints;
-        SystemStatusArea& status;
-    };
-    UpdateCycle(app::MainWindow& window, const Readers& readers);
+    UpdateCycle(app::MainWindow& window, app::IdentityArea& identity);
 
     void mnu_AUTOUPDATE_Click();
     void mnu_MANUAL_Click();
@@ -49,10 +28,10 @@ public:
 
 private:
     void setCheckMarks(bool automatic);
-    void runStep(UpdateStep step);
 
     app::MainWindow& window_;
-    Readers readers_;
+    app::IdentityArea& identity_;
+    core::Poller poller_;
 };
 
 }  // namespace zov::supply

@@ -63,7 +63,7 @@ const QStringList& badInputs() {
 struct SweepRig : ConfigRig {
     SweepRig() : tools(zov::season::installSeasoning(*window, areas)) {
         // The unit gives its scale (60 kV, 0.5 mA), as the update cycle reads it.
-        zov::supply::getScaling(*window);
+        window->supply().readScaling();
         sim.clearCommands();
     }
     zov::season::SeasonTools tools;

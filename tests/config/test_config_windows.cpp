@@ -12,7 +12,6 @@
 #include "config/service_commands.h"
 #include "config/user_options_window.h"
 #include "config_rig.h"
-#include "supply/scaling.h"
 #include "supply/system_status_area.h"
 
 using zov::config::FactoryConfigWindow;
@@ -170,7 +169,7 @@ void ConfigWindowsTest::filamentTurnOnNeedsAScale() {
 
         // The main window's scale factor comes first: 20 of 60 kV.
         rig.sim.model().factory().fullScaleVoltage = 6000;
-        zov::supply::getScaling(*rig.window);
+        rig.window->supply().readScaling();
         rig.prompter.answerInput(QStringLiteral("20"));
         window.program(programming(FactoryField::FilamentTurnOn));
     });

@@ -7,7 +7,7 @@
 #include "app/identity_area.h"
 #include "app/reply_field.h"
 #include "console_rig.h"
-#include "supply/scaling.h"
+#include "core/scaling.h"
 #include "supply/supply_areas.h"
 #include "supply/update_cycle.h"
 
@@ -31,7 +31,7 @@ struct SupplyRig : ConsoleRig {
         }
         goManual();
         if (unitGivesScale) {
-            supply::getScaling(*window);
+            window->supply().readScaling();
         } else {
             core::forgetUnitScales(state());
         }

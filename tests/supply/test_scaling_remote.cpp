@@ -4,7 +4,6 @@
 
 #include "supply/dac_settings_area.h"
 #include "supply/local_remote_area.h"
-#include "supply/scaling.h"
 #include "supply_rig.h"
 
 using zov::test::SupplyRig;
@@ -64,7 +63,7 @@ void ScalingRemoteTest::scalingChangesLaterReadbacks() {
     QVERIFY(rig.sim.model().setSetpoint(zov::sim::Channel::Voltage, 4095));
     QVERIFY(rig.sim.model().setSetpoint(zov::sim::Channel::Current, 4095));
 
-    supply::getScaling(*rig.window);
+    rig.window->supply().readScaling();
     QCOMPARE(rig.sim.commands(), (QStringList{"SLVR ;", "SLIR ;"}));
     QCOMPARE(rig.state().KvScaleFactor, 6000 / 100.0 / 4095);
     QCOMPARE(rig.state().mAScaleFactor, 500 / 1000.0 / 4095);
@@ -123,7 +122,7 @@ void ScalingRemoteTest::unusableScaleRepliesKeepFactors() {
     rig.state().KvScaleFactor = kEarlierKvFactor;
     rig.state().mAScaleFactor = kStartMaFactor;
 
-    supply::getScaling(*rig.window);
+    rig.window->supply().readScaling();
     QCOMPARE(rig.sim.commands(), sent);
     QCOMPARE(rig.state().KvScaleFactor, kvRead ? 60.0 / 4095 : kEarlierKvFactor);
     QCOMPARE(rig.state().mAScaleFactor, maRead ? 0.5 / 4095 : kStartMaFactor);

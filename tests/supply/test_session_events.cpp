@@ -94,7 +94,7 @@ void SessionEventsTest::manualAndAutomaticReadings() {
     // The automatic cycle announces the same numbers, each read once a cycle.
     rig.forget();
     rig.state().AutoUpdate = true;
-    for (int step = 0; step < supply::kUpdateSteps; ++step) {
+    for (int step = 0; step < core::kUpdateSteps; ++step) {
         rig.areas.updateCycle->tmr_UPDATE_Timer();
         rig.settle(10);
     }

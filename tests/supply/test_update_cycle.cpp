@@ -7,7 +7,6 @@
 #include "supply/dac_settings_area.h"
 #include "supply/raw_data_window.h"
 #include "supply/readbacks_area.h"
-#include "supply/scaling.h"
 #include "supply/update_cycle.h"
 #include "supply_rig.h"
 
@@ -45,7 +44,7 @@ struct CycleRig : SupplyRig {
     // acknowledgement has come before the next command goes out, as it has
     // 66 ms later in the real cycle.
     void runCycle() {
-        for (int step = 0; step < supply::kUpdateSteps; ++step) {
+        for (int step = 0; step < zov::core::kUpdateSteps; ++step) {
             exchange().tmr_UPDATE().stop();
             cycle().tmr_UPDATE_Timer();
             settle(10);
@@ -104,7 +103,7 @@ void UpdateCycleTest::editorKeepsCountAndScaledValueInStep() {
     // Once the scale is read, the same count shows in the new units.
     rig.choose(false);
     editor.ctrl_BITVAL()->setValue(4095);
-    supply::getScaling(*rig.window);
+    rig.window->supply().readScaling();
     QCOMPARE(editor.ctrl_SCALVAL()->value(), 60.0);
     QCOMPARE(editor.ctrl_SCALVAL()->singleStep(), 60.0 / 4095);
     QVERIFY(editor.scaleNotice()->isHidden());
