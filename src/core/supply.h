@@ -16,9 +16,11 @@
 #include <optional>
 
 #include "core/command_exchange.h"
+#include "core/factory_data.h"
 #include "core/main_state.h"
 #include "core/session_events.h"
 #include "core/supply_readings.h"
+#include "core/user_options.h"
 
 namespace zov::core {
 
@@ -44,6 +46,15 @@ struct StatusReport {
     std::optional<bool> xrayOn;
     std::array<std::optional<bool>, kFaultFlags.size()> faults{};  // true: raised
     std::optional<bool> interlockOpen;
+};
+
+// What programming one factory field came to (service, supply_service.cpp).
+struct FieldProgrammed {
+    std::vector<std::string> sent;         // the commands sent, in order
+    std::optional<std::string> kvVoltage;  // a scaling entry's full-scale kV text
+    bool outOfRange = false;               // a number outside the converter: nothing sent
+    bool scalingUnknown = false;           // a turn-on voltage with no scale: nothing sent
+    double fullScaleKv = 0.0;              // what a turn-on voltage was converted by
 };
 
 enum class IdentityItem { HardwareRevision, Model, SoftwareRevision, SoftwareBuild, SerialNumber };
@@ -95,6 +106,59 @@ public:
     // Service use: one command as typed, and whatever the unit answers.
     Outcome<QByteArray> send(const QByteArray& command);
 
+    // --- service (supply_service.cpp) ---
+    // Holds the background timers paused while it lives; pauses nest, so a
+    // service window keeps them paused across its prompt, the operation and
+    // the message after it, exactly as it always did.
+    class ServicePause {
+    public:
+        explicit ServicePause(Supply& supply);
+        ~ServicePause();
+        ServicePause(const ServicePause&) = delete;
+        ServicePause& operator=(const ServicePause&) = delete;
+
+    private:
+        Supply& supply_;
+    };
+    // Commands whose answer the console never awaited are still sent so: the
+    // reply is left for the next exchange to drop, and the outcome stays
+    // NoAnswer with an empty reply (never done).
+    // "CONF;" with the timers paused; the value holds whatever fields could
+    // be taken, done only when all of them were.
+    Outcome<Configuration> readConfiguration();
+    // The command(s) one programming button sends for `entry` (an as-typed
+    // entry already checked sendable). Pauses no timers itself: the window
+    // holds a ServicePause across its prompt. The scaling pair awaits the
+    // voltage command's reply before the current follows (refused when the
+    // unit refuses the voltage); the last reply is never awaited.
+    Outcome<FieldProgrammed> programFactoryField(const ProgrammingButton& button,
+                                                 const std::string& entry,
+                                                 std::string_view kvVoltage);
+    // "27," with the timers paused; the fields that could be taken, done
+    // when all nine came.
+    Outcome<std::vector<std::string>> readUserOptions();
+    // "09," and the nine texts with the timers paused; an arc rate the unit
+    // rejects (and the options with it) is refused.
+    Outcome<SaveVerdict> saveUserOptions(const OptionTexts& texts);
+    // "SNUS n;" with the timers paused; its answer is never awaited. Read
+    // it back with readIdentity(IdentityItem::SerialNumber).
+    Outcome<Nothing> setSerialNumber(const std::string& serialNumber);
+    // "40,rev,": the background timers keep running on purpose, so an update
+    // step falling due during the wait runs right after it. A revision that
+    // is not three characters is refused without sending.
+    Outcome<Nothing> setHardwareRevision(std::string_view revision);
+    // "30," with the timers paused.
+    Outcome<Nothing> resetTotalHours();
+    // "WDTE 1;" or "WDTE 0;" with the timers paused.
+    Outcome<Nothing> setWatchdog(bool on);
+    // "PASS code;" with the timers paused; its answer is never awaited.
+    Outcome<Nothing> sendAccessCode(const QString& code);
+    // "96,": the background timers keep running on purpose.
+    Outcome<Nothing> togglePassThrough();
+    // "10,0," to "13,0," for A to D, one per step of the shutdown sequence:
+    // no timer is touched and the answer is never awaited.
+    Outcome<Nothing> zeroSetpoint(Channel channel);
+
     // --- what the link and time do to the readings ---
     // The link went away or another was chosen: every reading is stale and
     // the unit's scales are forgotten.
@@ -130,6 +194,7 @@ private:
     SupplyReadings readings_;
     ReportedStatus reported_;
     bool xrayRequested_ = false;
+    int servicePauses_ = 0;
 };
 
 }  // namespace zov::core

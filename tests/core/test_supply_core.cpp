@@ -88,6 +88,97 @@ const std::vector<Case>& operations() {
     return cases;
 }
 
+const core::ProgrammingButton& button(core::FactoryField field) {
+    return core::kProgrammingButtons[static_cast<std::size_t>(field)];
+}
+
+// The service operations once each, in an order the unit takes them in
+// (unlocked before factory data). One whose last answer is never awaited
+// stays NoAnswer when the unit takes it.
+struct ServiceCase {
+    const char* name;
+    Operation run;
+    QStringList sent;
+    Answer taken;
+    const char* refusable;  // the command a refusal is scripted for
+};
+
+const std::vector<ServiceCase>& serviceOperations() {
+    static const std::vector<ServiceCase> cases{
+        {"access code",
+         [](core::Supply& s) { return s.sendAccessCode("7955").answer; },
+         {"PASS 7955;"},
+         Answer::NoAnswer,
+         nullptr},
+        {"configuration",
+         [](core::Supply& s) { return s.readConfiguration().answer; },
+         {"CONF;"},
+         Answer::Done,
+         "CONF;"},
+        {"factory model",
+         [](core::Supply& s) {
+             return s.programFactoryField(button(core::FactoryField::Model), "ZOV80N100", "0")
+                 .answer;
+         },
+         {"MODP ZOV80N100;"},
+         Answer::NoAnswer,
+         nullptr},
+        {"factory scaling",
+         [](core::Supply& s) {
+             return s.programFactoryField(button(core::FactoryField::Scaling), "80,1", "0").answer;
+         },
+         {"SLVP 8000;", "SLIP 1000;"},
+         Answer::NoAnswer,
+         "SLVP*"},
+        {"user options",
+         [](core::Supply& s) { return s.readUserOptions().answer; },
+         {"27,"},
+         Answer::Done,
+         "27,"},
+        {"save options",
+         [](core::Supply& s) { return s.saveUserOptions(core::startTexts()).answer; },
+         {"09,0,0,0,0,0,0,0,0,0,"},
+         Answer::Done,
+         "09,*"},
+        {"serial number set",
+         [](core::Supply& s) { return s.setSerialNumber("SN7").answer; },
+         {"SNUS SN7;"},
+         Answer::NoAnswer,
+         nullptr},
+        {"serial number read",
+         [](core::Supply& s) { return s.readIdentity(core::IdentityItem::SerialNumber).answer; },
+         {"SNUR;"},
+         Answer::Done,
+         nullptr},
+        {"hardware revision",
+         [](core::Supply& s) { return s.setHardwareRevision("B02").answer; },
+         {"40,B02,"},
+         Answer::Done,
+         "40,*"},
+        {"total hours",
+         [](core::Supply& s) { return s.resetTotalHours().answer; },
+         {"30,"},
+         Answer::Done,
+         "30,"},
+        {"watchdog on",
+         [](core::Supply& s) { return s.setWatchdog(true).answer; },
+         {"WDTE 1;"},
+         Answer::Done,
+         "WDTE*"},
+        {"pass-through",
+         [](core::Supply& s) { return s.togglePassThrough().answer; },
+         {"96,"},
+         Answer::Done,
+         "96,"},
+        {"zero current",
+         [](core::Supply& s) { return s.zeroSetpoint(core::Channel::B).answer; },
+         {"11,0,"},
+         Answer::NoAnswer,
+         nullptr},
+    };
+    return cases;
+}
+
 void addLinks() {
     QTest::addColumn<bool>("tcp");
     QTest::newRow("serial") << false;
@@ -104,6 +195,8 @@ private slots:
     void refusalAndSilenceAreNeverDone_data() { addLinks(); }
     void refusalAndSilenceAreNeverDone();
     void readingsKeepTheirTimeStaleMarkAndTheUnitsScale();
+    void serviceOperationsSendTheirCommands_data() { addLinks(); }
+    void serviceOperationsSendTheirCommands();
 };
 
 void SupplyCoreTest::eachOperationSendsItsCommandsAndIsDone() {
@@ -180,6 +273,38 @@ void SupplyCoreTest::readingsKeepTheirTimeStaleMarkAndTheUnitsScale() {
     QVERIFY(unscaled.done());
     QVERIFY(!unscaled.value.scaled);
     QCOMPARE(QString::fromStdString(unscaled.value.display), QLatin1String(core::kNoScaleText));
+}
+
+// An awaited service command is done, refused or unanswered as the unit
+// says; one whose answer is never awaited is never reported done.
+void SupplyCoreTest::serviceOperationsSendTheirCommands() {
+    QFETCH(bool, tcp);
+    Rig rig(tcp);
+    for (const ServiceCase& operation : serviceOperations()) {
+        rig.sim.clearCommands();
+        const Answer answer = operation.run(rig.supply);
+        QVERIFY2(answer == operation.taken, qPrintable(QStringLiteral("%1: %2").arg(
+                                                operation.name, core::answerName(answer))));
+        QTRY_COMPARE(rig.sim.commands(), operation.sent);
+        // An answer never awaited is given time to arrive, as between an
+        // operator's clicks, so the next command does not meet it in flight.
+        const auto settle = [&] {
+            if (operation.taken != Answer::Done) {
+                QTest::qWait(kReplyLimitMs);
+            }
+        };
+        settle();
+        if (operation.refusable) {
+            rig.sim.script(operation.refusable, ScriptedReply::refusal());
+            QVERIFY2(operation.run(rig.supply) == Answer::Refused, operation.name);
+            rig.sim.clearScripts();
+            settle();
+        }
+    }
+    rig.sim.script("*", ScriptedReply::silence(), zov::sim::kUntilCleared);
+    for (const ServiceCase& operation : serviceOperations()) {
+        QVERIFY2(operation.run(rig.supply) == Answer::NoAnswer, operation.name);
+    }
 }
 
 QTEST_GUILESS_MAIN(SupplyCoreTest)
