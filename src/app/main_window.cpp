@@ -34,9 +34,9 @@ const char* const kCommandButtons[] = {
     "btn_HWREV",      "btn_MODNUM", "btn_SWREV", "btn_SWBuild", "btn_serialNum_rqst",
 };
 
-const QByteArray kPassThrough = QByteArrayLiteral("96,");
-const QByteArray kZeroSetpoints[] = {QByteArrayLiteral("10,0,"), QByteArrayLiteral("11,0,"),
-                                     QByteArrayLiteral("12,0,"), QByteArrayLiteral("13,0,")};
+// The setpoints the shutdown sequence zeroes, one a step.
+constexpr core::Channel kZeroedSetpoints[] = {core::Channel::A, core::Channel::B, core::Channel::C,
+                                              core::Channel::D};
 
 }  // namespace
 
@@ -319,10 +319,7 @@ void MainWindow::showExtrasWindow() {
 }
 
 void MainWindow::mnu_PASSTHRU_Click() {
-    exchange_.outputOutputString(kPassThrough);
-    if (exchange_.inputInputString().isEmpty()) {
-        exchange_.countCommError();
-    }
+    (void)supply_.togglePassThrough();
 }
 
 void MainWindow::hideRawDataWindow() {
@@ -365,10 +362,10 @@ void MainWindow::tmr_EXIT_Timer() {
     const std::int16_t step = state_.ExitSeq;
     state_.ExitSeq = static_cast<std::int16_t>(step + 1);
     if (step >= 1 && step <= 3) {
-        exchange_.outputOutputString(kZeroSetpoints[step - 1]);
+        (void)supply_.zeroSetpoint(kZeroedSetpoints[step - 1]);
     } else if (step == 4) {
         exitTimer_.stop();
-        exchange_.outputOutputString(kZeroSetpoints[3]);
+        (void)supply_.zeroSetpoint(kZeroedSetpoints[3]);
         closeLinksAndEnd(true);
     }
 }

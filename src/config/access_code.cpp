@@ -13,10 +13,7 @@ bool unlockUnit(app::MainWindow& window, const QString& code) {
     if (!askAccessCode(window, QStringLiteral("Enter Key to UnLock:"), code)) {
         return false;
     }
-    core::CommandExchange& exchange = window.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArrayLiteral("PASS ") + code.toLatin1() + ';');
-    exchange.resumeBackgroundTimers();
+    (void)window.supply().sendAccessCode(code);
     return true;
 }
 

@@ -74,92 +74,55 @@ void FactoryConfigWindow::Command2_Click() {
 }
 
 void FactoryConfigWindow::btn_getConf_Click() {
-    core::CommandExchange& exchange = window_.exchange();
     const QPointer<FactoryConfigWindow> open(this);
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(core::kReadConfiguration);
-    const QByteArray reply = exchange.inputInputString();
-    if (open) {
-        const core::Configuration configuration = core::configurationFrom(core::textOf(reply));
-        for (const auto& [which, text] : configuration.shown) {
-            field(which)->setText(app::fromReply(text));
-        }
-        kvVoltage_ = configuration.kvVoltage.value_or(kvVoltage_);
-    }
-    exchange.resumeBackgroundTimers();
-}
-
-void FactoryConfigWindow::program(const core::ProgrammingButton& button) {
-    core::CommandExchange& exchange = window_.exchange();
-    app::Prompter& prompter = window_.prompter();
-    exchange.suspendBackgroundTimers();
-    if (button.conversion == core::Conversion::AsTyped) {
-        // Sent as typed, so refused whole when it could carry another command.
-        if (const auto entry = askSendableEntry(prompter, QLatin1String(button.prompt))) {
-            showEntry(button.field, *entry);
-            send(core::textCommand(button.mnemonic, *entry));
-        }
-    } else {
-        const std::string entry = prompter.input(QLatin1String(button.prompt))
-                                      .value_or(QString())
-                                      .toLatin1()
-                                      .toStdString();
-        showEntry(button.field, entry);
-        if (button.conversion == core::Conversion::Scaling) {
-            programScaling(entry);
-        } else if (button.conversion == core::Conversion::Preheat) {
-            programPreheat(entry);
-        } else {
-            programTurnOn(entry);
-        }
-    }
-    exchange.resumeBackgroundTimers();
-}
-
-void FactoryConfigWindow::send(const std::string& command) {
-    window_.exchange().outputOutputString(QByteArray::fromStdString(command));
-}
-
-void FactoryConfigWindow::showEntry(core::FactoryField which, const std::string& entry) {
-    field(which)->setText(app::fromReply(entry));
-}
-
-// The voltage command's reply is awaited before the current follows; the
-// current goes out even when the window was closed meanwhile, so the unit is
-// never left with half of the scaling asked for.
-void FactoryConfigWindow::programScaling(const std::string& entry) {
-    const core::ScalingEntry scaling = core::scalingFrom(entry);
-    kvVoltage_ = scaling.kvVoltage.value_or(kvVoltage_);
-    if (!scaling.commands) {
+    const auto read = window_.supply().readConfiguration();
+    if (!open) {
         return;
     }
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->first));
-    (void)exchange.inputInputString();
-    exchange.outputOutputString(QByteArray::fromStdString(scaling.commands->second));
-}
-
-void FactoryConfigWindow::programPreheat(const std::string& entry) {
-    const core::Preheat preheat = core::preheatCommand(entry);
-    if (preheat.outOfRange) {
-        reportOutsideConverter(window_.prompter(), QStringLiteral("filament preheat"),
-                               app::fromReply(entry), core::kPreheatFullScaleAmps,
-                               QStringLiteral("A"));
-    } else if (preheat.command) {
-        send(*preheat.command);
+    // Whatever fields could be taken are shown, whole or not.
+    for (const auto& [which, text] : read.value.shown) {
+        field(which)->setText(app::fromReply(text));
     }
+    kvVoltage_ = read.value.kvVoltage.value_or(kvVoltage_);
 }
 
-void FactoryConfigWindow::programTurnOn(const std::string& entry) {
-    const core::TurnOn turnOn =
-        core::turnOnCommand(entry, window_.state().KvScaleFactor, kvVoltage_);
-    if (turnOn.scalingUnknown) {
-        window_.prompter().message(QStringLiteral("Please Set Unit Scaling!"));
-    } else if (turnOn.outOfRange) {
-        reportOutsideConverter(window_.prompter(), QStringLiteral("filament turn-on voltage"),
-                               app::fromReply(entry), turnOn.fullScaleKv, QStringLiteral("kV"));
-    } else if (turnOn.command) {
-        send(*turnOn.command);
+// The timers stay paused across the prompt, the command and any message.
+// The scaling's current goes out even when the window was closed during the
+// voltage's wait, so the unit is never left with half of the scaling asked for.
+void FactoryConfigWindow::program(const core::ProgrammingButton& button) {
+    core::Supply& supply = window_.supply();
+    app::Prompter& prompter = window_.prompter();
+    const core::Supply::ServicePause pause(supply);
+    std::string entry;
+    if (button.conversion == core::Conversion::AsTyped) {
+        // Sent as typed, so refused whole when it could carry another command.
+        const auto typed = askSendableEntry(prompter, QLatin1String(button.prompt));
+        if (!typed) {
+            return;
+        }
+        entry = *typed;
+    } else {
+        entry = prompter.input(QLatin1String(button.prompt))
+                    .value_or(QString())
+                    .toLatin1()
+                    .toStdString();
+    }
+    field(button.field)->setText(app::fromReply(entry));
+    const QPointer<FactoryConfigWindow> open(this);
+    const auto programmed = supply.programFactoryField(button, entry, kvVoltage_);
+    if (!open) {
+        return;
+    }
+    kvVoltage_ = programmed.value.kvVoltage.value_or(kvVoltage_);
+    if (programmed.value.scalingUnknown) {
+        prompter.message(QStringLiteral("Please Set Unit Scaling!"));
+    } else if (programmed.value.outOfRange && button.conversion == core::Conversion::Preheat) {
+        reportOutsideConverter(prompter, QStringLiteral("filament preheat"), app::fromReply(entry),
+                               core::kPreheatFullScaleAmps, QStringLiteral("A"));
+    } else if (programmed.value.outOfRange) {
+        reportOutsideConverter(prompter, QStringLiteral("filament turn-on voltage"),
+                               app::fromReply(entry), programmed.value.fullScaleKv,
+                               QStringLiteral("kV"));
     }
 }
 

@@ -36,12 +36,6 @@ public:
     [[nodiscard]] const std::string& kvVoltage() const { return kvVoltage_; }
 
 private:
-    void send(const std::string& command);
-    void showEntry(core::FactoryField which, const std::string& entry);
-    void programScaling(const std::string& entry);
-    void programPreheat(const std::string& entry);
-    void programTurnOn(const std::string& entry);
-
     app::MainWindow& window_;
     std::array<QLineEdit*, std::size(core::kProgrammingButtons)> fields_{};
     std::vector<QPushButton*> functionButtons_;

@@ -10,16 +10,8 @@
 #include "config/access_code.h"
 #include "config/typed_entry.h"
 #include "config/window_parts.h"
-#include "core/factory_data.h"
-#include "protocol/reply.h"
 
 namespace zov::config {
-namespace {
-
-constexpr int kValueStart = 2;
-
-}  // namespace
-
 SerialNumberWindow::SerialNumberWindow(app::MainWindow& window)
     : QDialog(&window),
       window_(window),
@@ -56,36 +48,28 @@ void SerialNumberWindow::Command1_Click() {
 }
 
 void SerialNumberWindow::Btn_serialNum_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
+    core::Supply& supply = window_.supply();
+    // The timers stay paused across the prompt as well.
+    const core::Supply::ServicePause pause(supply);
     const auto entry = askSendableEntry(
         window_.prompter(), QStringLiteral("Enter Serial Number: EX. 101407139-A00041"));
     if (entry) {
         serialNumber_->setText(app::fromReply(*entry));
-        exchange.outputOutputString(QByteArray::fromStdString(core::textCommand("SNUS", *entry)));
+        (void)supply.setSerialNumber(*entry);
     }
-    exchange.resumeBackgroundTimers();
 }
 
 void SerialNumberWindow::Btn_read_serialNum_Click() {
-    core::CommandExchange& exchange = window_.exchange();
-    core::MainState& state = window_.state();
     const QPointer<SerialNumberWindow> open(this);
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArrayLiteral("SNUR;"));
-    const QByteArray reply = exchange.inputInputString();
-    if (reply.isEmpty()) {
-        exchange.countCommError();
-        if (open) {
-            app::showNoReply(serialNumber_);
-        }
-    } else if (const auto serial = protocol::cutUntil(core::textOf(reply), kValueStart, ';')) {
-        state.CommStatusFlag = true;
-        if (open) {
-            app::showAnswer(serialNumber_, app::fromReply(*serial));
-        }
+    const auto serial = window_.supply().readIdentity(core::IdentityItem::SerialNumber);
+    if (!open) {
+        return;
     }
-    exchange.resumeBackgroundTimers();
+    if (serial.reply.isEmpty()) {
+        app::showNoReply(serialNumber_);
+    } else if (serial.done()) {
+        app::showAnswer(serialNumber_, serial.value);
+    }
 }
 
 void openSerialNumberWindow(app::MainWindow& window, app::IdentityArea& identity) {

@@ -2,9 +2,7 @@
 // stored in the unit, its total-hours counter and its watchdog.
 #pragma once
 
-#include <optional>
-#include <string>
-#include <string_view>
+#include "core/service_commands.h"
 
 namespace zov::app {
 class IdentityArea;
@@ -17,12 +15,10 @@ class SystemStatusArea;
 
 namespace zov::config {
 
-// "40," + revision + "," for an answer of exactly three characters.
-[[nodiscard]] std::optional<std::string> hardwareRevisionCommand(std::string_view answer);
-// Whether the unit took the new revision ("$" at character 5 of its "40," reply).
-[[nodiscard]] bool revisionTaken(std::string_view reply);
-// The command that switches the unit's watchdog away from `enabled`.
-[[nodiscard]] const char* watchdogToggleCommand(bool enabled);
+// The commands' own rules live in the core, beside the Supply's operations.
+using core::hardwareRevisionCommand;
+using core::revisionTaken;
+using core::watchdogToggleCommand;
 
 // "Set H/W Revision": after a confirmation, the new revision is sent and
 // read back into the hardware-revision field, or that field says "Change

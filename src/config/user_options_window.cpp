@@ -116,20 +116,17 @@ void UserOptionsWindow::applyEnableRules() {
 }
 
 void UserOptionsWindow::load() {
-    core::CommandExchange& exchange = window_.exchange();
     const QPointer<UserOptionsWindow> open(this);
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(core::kReadOptions);
-    const QByteArray reply = exchange.inputInputString();
-    if (open) {
-        const std::vector<std::string> fields = core::optionFieldsFrom(core::textOf(reply));
-        std::copy(fields.begin(), fields.end(), texts_.begin());
-        optionsRead_ = fields.size() == core::kOptionCount;
-        if (optionsRead_) {
-            showOptions();
-        }
+    const auto read = window_.supply().readUserOptions();
+    if (!open) {
+        return;
     }
-    exchange.resumeBackgroundTimers();
+    // The options that could be taken replace the start texts, in order.
+    std::copy(read.value.begin(), read.value.end(), texts_.begin());
+    optionsRead_ = read.done();
+    if (optionsRead_) {
+        showOptions();
+    }
 }
 
 void UserOptionsWindow::showOptions() {
@@ -187,16 +184,17 @@ void UserOptionsWindow::Command1_Click() {
             return;
         }
     }
-    core::CommandExchange& exchange = window_.exchange();
     const QPointer<UserOptionsWindow> open(this);
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(QByteArray::fromStdString(core::saveCommand(texts_)));
-    const core::SaveVerdict verdict = core::verdictFrom(core::textOf(exchange.inputInputString()));
-    if (verdict != core::SaveVerdict::None) {
-        prompter.message(QLatin1String(core::warningFor(verdict)), QStringLiteral("User Configs"),
-                         app::Prompter::Icon::Warning);
+    {
+        // The unit's warning shows while the timers are still paused.
+        core::Supply& supply = window_.supply();
+        const core::Supply::ServicePause pause(supply);
+        const core::SaveVerdict verdict = supply.saveUserOptions(texts_).value;
+        if (verdict != core::SaveVerdict::None) {
+            prompter.message(QLatin1String(core::warningFor(verdict)),
+                             QStringLiteral("User Configs"), app::Prompter::Icon::Warning);
+        }
     }
-    exchange.resumeBackgroundTimers();
     if (open) {
         close();
     }
