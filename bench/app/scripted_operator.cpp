@@ -216,7 +216,7 @@ void ScriptedOperator::seasoning() {
     if (profile == nullptr) {
         return;
     }
-    profile->Timer_Season().setInterval(kSeasonSecondMs);
+    run.run().Timer_Season().setInterval(kSeasonSecondMs);
     for (int i = 0; i < int(std::size(kShortProfile)); ++i) {
         const SeasonStep& step = kShortProfile[i];
         profile->combo_kv(i)->setEditText(QLatin1String(step.kv));

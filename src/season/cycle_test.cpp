@@ -3,7 +3,6 @@
 #include <QAction>
 
 #include "app/main_window.h"
-#include "supply/xray_enable_area.h"
 
 namespace zov::season {
 namespace {
@@ -12,30 +11,21 @@ const QString kCaptionIdle = QStringLiteral("Cycle Test On");
 const QString kCaptionRunning = QStringLiteral("Cycle Test Off");
 const QString kOnTimePrompt = QStringLiteral("Enter the ON time in seconds....");
 const QString kPeriodPrompt = QStringLiteral("Enter the period.... (> ON time)");
-const QString kPeriodRefused = QStringLiteral("Period has to be greater than the On time");
-// The count reaches a period below one second only by running through all 16
-// bits: the output would stay as switched for 65 535 s.
-const QString kPeriodTooShort =
-    QStringLiteral("The period has to be at least 1 second; the cycle test did not start.");
 
 }  // namespace
 
-CycleTest::CycleTest(app::MainWindow& window, supply::XrayEnableArea& xray)
+CycleTest::CycleTest(app::MainWindow& window)
     : QObject(&window),
       window_(window),
-      xray_(xray),
       item_(window.menuItem(QStringLiteral("menu_cycleHv"))),
-      timer_(new QTimer(&window)) {
+      run_(new core::CycleRun(window.supply(), this)) {
     setObjectName(QStringLiteral("cycleTest"));
-    timer_->setObjectName(QStringLiteral("CycleTimer"));
-    timer_->setInterval(core::kTickMs);
-    window.exchange().connectTimer(*timer_, this, [this] { CycleTimer_Timer(); });
     item_->setText(kCaptionIdle);
     connect(item_, &QAction::triggered, this, &CycleTest::menu_cycleHv_Click);
 }
 
 void CycleTest::menu_cycleHv_Click() {
-    if (active_) {
+    if (cycleTestActive() != 0) {
         stop();
     } else {
         start();
@@ -62,7 +52,7 @@ std::optional<std::int16_t> CycleTest::ask(const QString& prompt, const QString&
 }
 
 void CycleTest::start() {
-    active_ = true;
+    asking_ = true;
     item_->setText(kCaptionRunning);
     const auto onTime = ask(kOnTimePrompt, QStringLiteral("ON time"));
     if (!onTime) {
@@ -72,25 +62,9 @@ void CycleTest::start() {
     if (!period) {
         return;
     }
-    if (!(*period > *onTime)) {
-        refuse(kPeriodRefused);
-        return;
-    }
-    if (*period < 1) {
-        refuse(kPeriodTooShort);
-        return;
-    }
-    rhythm_.onTime = *onTime;
-    rhythm_.period = *period;
-    // The test always begins with the output switched on, from off.
-    if (xray_.btn_HVONOFF()->value()) {
-        xray_.toggleXray();
-    }
-    xray_.toggleXray();
-    rhythm_.count = 0;
-    // Stopped while the start's exchanges waited: nothing more to begin.
-    if (active_) {
-        timer_->start();
+    asking_ = false;
+    if (const auto refusal = run_->start(*onTime, *period)) {
+        refuse(*refusal);
     }
 }
 
@@ -98,28 +72,14 @@ void CycleTest::refuse(const QString& text) {
     if (!text.isEmpty()) {
         window_.prompter().message(text);
     }
-    active_ = false;
+    asking_ = false;
     item_->setText(kCaptionIdle);
-}
-
-void CycleTest::CycleTimer_Timer() {
-    if (active_ && rhythm_.tick()) {
-        xray_.toggleXray();
-    }
 }
 
 void CycleTest::stop() {
     item_->setText(kCaptionIdle);
-    // A tick held back by a running exchange must not run inside the next
-    // start's input box.
-    window_.exchange().stopTimer(*timer_);
-    active_ = false;
-    // A stopped test leaves the output off: also when the switch shows off
-    // but the unit refused or missed the last "ENBL 0;", or has since
-    // reported the output on.
-    if (xray_.btn_HVONOFF()->value() || !xray_.offConfirmed()) {
-        xray_.requestXrayOff();
-    }
+    // Leaves the output off, also when the last off went unconfirmed.
+    run_->stop();
 }
 
 }  // namespace zov::season

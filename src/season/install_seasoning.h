@@ -18,7 +18,8 @@ struct SeasonTools {
     CycleTest* cycleTest;
 };
 
-// After installSupplyAreas: both switch the output through its X-ray area.
+// After installSupplyAreas. Both switch the output through the window's
+// supply object, whose requests the X-ray area shows.
 SeasonTools installSeasoning(app::MainWindow& window, const supply::SupplyAreas& areas);
 
 }  // namespace zov::season

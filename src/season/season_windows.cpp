@@ -106,10 +106,6 @@ SeasoningWindow::SeasoningWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     column->addLayout(grid);
     column->addLayout(buttons);
 
-    timer_.setParent(this);
-    timer_.setObjectName(QStringLiteral("Timer_Season"));
-    timer_.setInterval(core::kTickMs);
-
     setProfile(core::defaultProfile());
     app::applyProtocolNames(this);
 }
@@ -140,7 +136,6 @@ void SeasoningWindow::setProfile(const core::Profile& profile) {
 // An unloaded window waits for its deletion under another name, so that a
 // load in the meantime makes a new one.
 void SeasoningWindow::closeEvent(QCloseEvent* event) {
-    timer_.stop();
     setObjectName(QStringLiteral("frm_seasoning (unloaded)"));
     emit closing();
     event->accept();

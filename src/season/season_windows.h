@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -35,7 +34,6 @@ public:
     QPushButton* Command1() const { return start_; }
     QPushButton* btn_SaveProfile() const { return save_; }
     QPushButton* btn_LoadProfile() const { return load_; }
-    QTimer& Timer_Season() { return timer_; }
 
 signals:
     // The window is being unloaded (its frame's close button, or by the run).
@@ -53,7 +51,6 @@ private:
     QPushButton* start_;
     QPushButton* save_;
     QPushButton* load_;
-    QTimer timer_;
 };
 
 // frm_run_season, "Season": the running step and its minutes left.

@@ -6,7 +6,6 @@
 
 #include "app/main_window.h"
 #include "app/widgets/file_dialog.h"
-#include "supply/xray_enable_area.h"
 
 namespace zov::season {
 namespace {
@@ -37,15 +36,31 @@ private:
 
 }  // namespace
 
-Seasoning::Seasoning(app::MainWindow& window, supply::XrayEnableArea& xray)
+Seasoning::Seasoning(app::MainWindow& window)
     : QObject(&window),
       window_(window),
-      xray_(xray),
+      run_(new core::SeasoningRun(window.supply(), this)),
       dialogs_(std::make_unique<DialogPathChooser>()),
       chooser_(dialogs_.get()) {
     setObjectName(QStringLiteral("seasoning"));
     QObject::connect(window.menuItem(QStringLiteral("menu_Season")), &QAction::triggered, this,
                      &Seasoning::menu_Season_Click);
+    connect(run_, &core::SeasoningRun::progress, this,
+            [this](int step, const QString&, const QString&, int minutesLeft) {
+                if (progress_) {
+                    progress_->showPosition(step, minutesLeft);
+                }
+            });
+    connect(run_, &core::SeasoningRun::stepSent, this,
+            [this](int step, const core::StepText& text) {
+                emit window_.sessionEvents().supplyEvent(
+                    core::SupplyEvent::SeasoningStep,
+                    QStringLiteral("step %1: %2 kV, %3 mA, %4 min")
+                        .arg(step)
+                        .arg(text.kv.left(kStepTextShown), text.ma.left(kStepTextShown),
+                             text.minutes.left(kStepTextShown)));
+            });
+    connect(run_, &core::SeasoningRun::finished, this, &Seasoning::onFinished);
 }
 
 Seasoning::~Seasoning() = default;
@@ -56,15 +71,12 @@ void Seasoning::setPathChooser(ProfilePathChooser* chooser) {
 
 SeasoningWindow& Seasoning::loadProfileWindow() {
     QWidget* loaded = window_.secondaryWindow(kProfileWindowName, [this] {
+        // The load: the default profile (the window's own).
         auto* profile = new SeasoningWindow(&window_);
-        // The load: the 30/60 rhythm afresh, the default profile (the window's own).
-        cycle_ = core::Rhythm{0, core::kCycleOnTime, core::kCyclePeriod};
         connect(profile->Command1(), &QPushButton::clicked, this, &Seasoning::Command1_Click);
         connect(profile->btn_SaveProfile(), &QPushButton::clicked, this, &Seasoning::saveProfile);
         connect(profile->btn_LoadProfile(), &QPushButton::clicked, this, &Seasoning::loadProfile);
         connect(profile, &SeasoningWindow::closing, this, &Seasoning::onProfileClosing);
-        window_.exchange().connectTimer(profile->Timer_Season(), profile,
-                                        [this] { Timer_Season_Timer(); });
         return profile;
     });
     profile_ = static_cast<SeasoningWindow*>(loaded);
@@ -89,175 +101,57 @@ void Seasoning::menu_Season_Click() {
     profile.activateWindow();
 }
 
-bool Seasoning::stillRunning(unsigned run) const {
-    return running_ && run_ == run && profile_ != nullptr;
-}
-
-bool Seasoning::xrayOn() const {
-    return xray_.btn_HVONOFF()->value();
-}
-
-bool Seasoning::beginCycling(unsigned run) {
-    // Always from off to on: an output that is on is switched off and on again.
-    if (xrayOn()) {
-        xray_.toggleXray();
-        if (!stillRunning(run)) {
-            return false;
-        }
-    }
-    xray_.toggleXray();
-    if (!stillRunning(run)) {
-        return false;
-    }
-    cycle_.count = 0;
-    return true;
-}
-
 void Seasoning::Command1_Click() {
     if (!profile_) {
         return;
     }
-    const core::MainState& state = window_.state();
-    const core::Profile profile = profile_->profile();
-    if (const auto problem = core::checkRun(profile, state.KvScaleFactor, state.mAScaleFactor)) {
+    if (const auto problem = run_->start(profile_->profile())) {
         window_.prompter().message(
             describe(*problem) + QStringLiteral("\nThe run was not started; nothing was sent."),
             kMessageTitle, app::Prompter::Icon::Warning);
         return;
     }
-    // A restart during a run: no tick of the old run inside the new one's start.
-    window_.exchange().stopTimer(profile_->Timer_Season());
-    const unsigned run = ++run_;
-    running_ = true;
-    clock_ = core::SeasonClock{0, std::get<std::int16_t>(core::checkedMinutes(profile[0], 0)), 0};
-    if (profile_->chk_cycle(0)->isChecked() && !beginCycling(run)) {
+    // Ended or stopped (a window closed) while step 1 was sent.
+    if (!run_->running() || !profile_) {
         return;
     }
-    if (const auto problem = applySeasonStep(0)) {
-        endRunBecause(*problem);
-        return;
-    }
-    if (!stillRunning(run)) {
-        return;
-    }
-    profile_->Timer_Season().start();
     SeasonProgressWindow& progress = loadProgressWindow();
-    progress.showPosition(clock_.CurrentStep + 1, clock_.CurrentTime);
+    progress.showPosition(run_->clock().CurrentStep + 1, run_->clock().CurrentTime);
     profile_->hide();
     progress.show();
     progress.raise();
 }
 
-std::optional<core::Problem> Seasoning::applySeasonStep(int index) {
-    if (!profile_) {
-        return std::nullopt;
-    }
-    const core::MainState& state = window_.state();
-    const auto counts =
-        core::checkedCounts(profile_->row(index), index, state.KvScaleFactor, state.mAScaleFactor);
-    if (const auto* problem = std::get_if<core::Problem>(&counts)) {
-        return *problem;
-    }
-    const core::StepCounts& step = std::get<core::StepCounts>(counts);
-    const core::StepText text = profile_->row(index);
-    // Both replies are read and left unexamined: the run never looks at the
-    // unit's answers, and a silent unit is not counted here.
-    core::CommandExchange& exchange = window_.exchange();
-    exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(core::vrefCommand(step.kv));
-    (void)exchange.inputInputString();
-    exchange.outputOutputString(core::irefCommand(step.ma));
-    (void)exchange.inputInputString();
-    emit window_.sessionEvents().supplyEvent(
-        core::SupplyEvent::SeasoningStep,
-        QStringLiteral("step %1: %2 kV, %3 mA, %4 min")
-            .arg(index + 1)
-            .arg(text.kv.left(kStepTextShown), text.ma.left(kStepTextShown),
-                 text.minutes.left(kStepTextShown)));
-    exchange.resumeBackgroundTimers();
-    return std::nullopt;
-}
-
-void Seasoning::seasonCycleTick() {
-    if (cycle_.tick()) {
-        xray_.toggleXray();
-    }
-}
-
-void Seasoning::Timer_Season_Timer() {
-    if (!running_ || !profile_) {
+void Seasoning::onFinished(core::SeasoningRun::End end) {
+    // A stop comes from here (Stop, a window closed), which unloads what it must.
+    if (end == core::SeasoningRun::End::Stopped) {
         return;
     }
-    const unsigned run = run_;
-    if (progress_) {
-        progress_->showPosition(clock_.CurrentStep + 1, clock_.CurrentTime);
+    unloadWindows();
+    if (end == core::SeasoningRun::End::Problem && run_->problem()) {
+        const core::Problem& problem = *run_->problem();
+        window_.prompter().message(
+            QStringLiteral("The seasoning run ended before step %1. ").arg(problem.step) +
+                describe(problem) +
+                QStringLiteral("\nNothing of step %1 was sent.").arg(problem.step),
+            kMessageTitle, app::Prompter::Icon::Warning);
     }
-    if (profile_->chk_cycle(clock_.CurrentStep)->isChecked()) {
-        seasonCycleTick();
-        if (!stillRunning(run)) {
-            return;
-        }
-    }
-    if (clock_.countSecond()) {
-        stepChange(run);
-    }
-}
-
-void Seasoning::stepChange(unsigned run) {
-    // No tick while the step change's exchanges wait.
-    profile_->Timer_Season().stop();
-    clock_.CurrentStep = static_cast<std::int16_t>(clock_.CurrentStep + 1);
-    if (clock_.CurrentStep >= core::kSteps) {
-        endRun();
-        return;
-    }
-    const auto minutes =
-        core::checkedMinutes(profile_->row(clock_.CurrentStep), clock_.CurrentStep);
-    if (const auto* problem = std::get_if<core::Problem>(&minutes)) {
-        endRunBecause(*problem);
-        return;
-    }
-    if (std::get<std::int16_t>(minutes) == 0) {
-        endRun();
-        return;
-    }
-    clock_.CurrentTime = std::get<std::int16_t>(minutes);
-    // Already 0 after a whole minute; after a first step of 0 minutes it is
-    // 1, and the next step would be a second short.
-    clock_.timeSec = 0;
-    if (const auto problem = applySeasonStep(clock_.CurrentStep)) {
-        endRunBecause(*problem);
-        return;
-    }
-    if (!stillRunning(run)) {
-        return;
-    }
-    if (profile_->chk_cycle(clock_.CurrentStep)->isChecked() && !beginCycling(run)) {
-        return;
-    }
-    profile_->Timer_Season().start();
 }
 
 void Seasoning::endRun() {
-    running_ = false;
+    run_->stop();
+    unloadWindows();
+}
+
+void Seasoning::unloadWindows() {
     if (SeasoningWindow* profile = profile_) {
         profile_ = nullptr;
-        window_.exchange().stopTimer(profile->Timer_Season());
         profile->close();
     }
     if (SeasonProgressWindow* progress = progress_) {
         progress_ = nullptr;
         progress->close();
     }
-}
-
-void Seasoning::endRunBecause(const core::Problem& problem) {
-    const int step = problem.step;
-    endRun();
-    window_.prompter().message(
-        QStringLiteral("The seasoning run ended before step %1. ").arg(step) + describe(problem) +
-            QStringLiteral("\nNothing of step %1 was sent.").arg(step),
-        kMessageTitle, app::Prompter::Icon::Warning);
 }
 
 void Seasoning::Stop_Click() {
@@ -267,8 +161,8 @@ void Seasoning::Stop_Click() {
 void Seasoning::onProfileClosing() {
     // Unloading the profile window ends the run at once; the progress
     // window stays until "Stop".
-    running_ = false;
     profile_ = nullptr;
+    run_->stop();
 }
 
 void Seasoning::onProgressClosing() {

@@ -1,7 +1,8 @@
-// Tube seasoning (menu_Season): opens the profile window, runs the profile
-// one second at a time on Timer_Season, programs each step's setpoints and
-// switches the X-ray output for marked steps only through toggleXray, and
-// ends the run on its last step, on "Stop" or when a window is closed.
+// Tube seasoning (menu_Season): the profile window, where the operator edits,
+// saves, loads and starts a profile, and the progress window, which shows the
+// running step and offers "Stop". The run itself is the core's SeasoningRun
+// (core/seasoning_run.h): "Start Season" hands it the profile the boxes hold,
+// the windows draw its progress, and "Stop" or a window closed ends it.
 #pragma once
 
 #include <QObject>
@@ -11,13 +12,11 @@
 #include <optional>
 
 #include "core/season_profile.h"
+#include "core/seasoning_run.h"
 #include "season/season_windows.h"
 
 namespace zov::app {
 class MainWindow;
-}
-namespace zov::supply {
-class XrayEnableArea;
 }
 
 namespace zov::season {
@@ -40,7 +39,7 @@ protected:
 class Seasoning : public QObject {
     Q_OBJECT
 public:
-    Seasoning(app::MainWindow& window, supply::XrayEnableArea& xray);
+    explicit Seasoning(app::MainWindow& window);
     ~Seasoning() override;
 
     // --- the handlers, by their protocol names ---
@@ -48,25 +47,22 @@ public:
     // (default profile) when it is not loaded; during a run, the running one.
     void menu_Season_Click();
     // "Start Season": refuses a profile it cannot run (message, nothing
-    // sent), else starts from step 1.
+    // sent), else starts the boxes' profile from step 1.
     void Command1_Click();
     // One second of the run.
-    void Timer_Season_Timer();
-    // "Stop": ends the run, nothing sent.
+    void Timer_Season_Timer() { run_->Timer_Season_Timer(); }
+    // "Stop": ends the run, nothing sent; the output stays as it is.
     void Stop_Click();
-    // Sends step `index`'s "VREF" and "IREF"; sends nothing and returns the
-    // problem when its texts cannot be sent.
-    std::optional<core::Problem> applySeasonStep(int index);
-    void seasonCycleTick();
 
     // "Save Profile..." and "Load Profile...".
     void saveProfile();
     void loadProfile();
 
     // --- state, for the windows and tests ---
-    [[nodiscard]] bool running() const { return running_; }
-    [[nodiscard]] const core::SeasonClock& clock() const { return clock_; }
-    [[nodiscard]] const core::Rhythm& cycle() const { return cycle_; }
+    [[nodiscard]] bool running() const { return run_->running(); }
+    [[nodiscard]] const core::SeasonClock& clock() const { return run_->clock(); }
+    [[nodiscard]] const core::Rhythm& cycle() const { return run_->cycle(); }
+    core::SeasoningRun& run() { return *run_; }
     // The loaded windows, or null.
     SeasoningWindow* profileWindow() const { return profile_; }
     SeasonProgressWindow* progressWindow() const { return progress_; }
@@ -77,29 +73,18 @@ public:
 private:
     SeasoningWindow& loadProfileWindow();
     SeasonProgressWindow& loadProgressWindow();
-    // Whether the run this handler belongs to still goes on after an exchange.
-    [[nodiscard]] bool stillRunning(unsigned run) const;
-    [[nodiscard]] bool xrayOn() const;
-    // Switches the output off (if the switch is on) and on; false when the
-    // run ended meanwhile.
-    bool beginCycling(unsigned run);
-    void stepChange(unsigned run);
-    // Unloads the profile window, then the progress window.
+    // Stops the run, then unloads the profile window and the progress window.
     void endRun();
-    void endRunBecause(const core::Problem& problem);
+    void unloadWindows();
+    // The run ended by itself: on its last step, or on a step it could not send.
+    void onFinished(core::SeasoningRun::End end);
     void onProfileClosing();
     void onProgressClosing();
 
     app::MainWindow& window_;
-    supply::XrayEnableArea& xray_;
+    core::SeasoningRun* run_;
     QPointer<SeasoningWindow> profile_;
     QPointer<SeasonProgressWindow> progress_;
-    core::SeasonClock clock_;
-    core::Rhythm cycle_{0, core::kCycleOnTime, core::kCyclePeriod};
-    bool running_ = false;
-    // Counts the runs started, so a handler that waited knows whether its run
-    // is the one still going.
-    unsigned run_ = 0;
     std::unique_ptr<ProfilePathChooser> dialogs_;
     ProfilePathChooser* chooser_;
 };

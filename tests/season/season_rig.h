@@ -57,9 +57,11 @@ struct SeasonRig : SupplyRig {
         if (profile == nullptr) {
             qFatal("no profile window");
         }
-        profile->Timer_Season().setInterval(kNoRealTicksMs);
+        seasonTimer().setInterval(kNoRealTicksMs);
         return *profile;
     }
+    // The run's one-second timer.
+    QTimer& seasonTimer() { return seasoning().run().Timer_Season(); }
 
     void setRow(int index, const char* kv, const char* ma, const char* minutes, bool cycle) {
         season::SeasoningWindow& profile = *seasoning().profileWindow();

@@ -35,7 +35,8 @@ void CycleTestTest::startsIdle() {
     QCOMPARE(rig.cycleTest().CycleTimer().objectName(), QStringLiteral("CycleTimer"));
     QCOMPARE(rig.window->findChild<QTimer*>(QStringLiteral("CycleTimer")),
              &rig.cycleTest().CycleTimer());
-    QCOMPARE(rig.cycleTest().CycleTimer().parent(), rig.window.get());
+    QCOMPARE(rig.cycleTest().CycleTimer().parent(), &rig.cycleTest().run());
+    QCOMPARE(rig.cycleTest().run().parent(), &rig.cycleTest());
     // Its menu item sits between the watchdog item and the seasoning item.
     const QList<QAction*> items = rig.window->controlsMenu().actions();
     const auto at = items.indexOf(rig.item("menu_cycleHv"));
