@@ -77,7 +77,6 @@ public:
     // The output as last requested, or as the unit reported it since (an
     // open interlock holds it off): what arc counting and a toggle go by.
     [[nodiscard]] bool xrayRequested() const { return xrayRequested_; }
-    void setXrayRequested(bool on) { xrayRequested_ = on; }
 
     // --- setpoints ---
     Outcome<SetpointValue> readSetpoint(Channel channel);

@@ -89,7 +89,8 @@ void ReadbacksArea::readAuxMonitors() {
 }
 
 void ReadbacksArea::showReply(core::Monitor monitor, const core::MonitorOutcome& outcome) {
-    if (monitor == core::Monitor::Voltage && !std::holds_alternative<core::NoMonitorReply>(outcome)) {
+    if (monitor == core::Monitor::Voltage &&
+        !std::holds_alternative<core::NoMonitorReply>(outcome)) {
         updateButton_->setValue(false);
     }
     std::visit(ShowReply{core::monitorRow(monitor), window_, displayBox(monitor)}, outcome);
