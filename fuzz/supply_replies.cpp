@@ -7,12 +7,12 @@
 
 #include "core/dac_editor.h"
 #include "core/monitors.h"
+#include "core/scaling.h"
 #include "core/setpoint_channel.h"
 #include "core/status_flags.h"
 #include "fuzz_input.h"
 #include "protocol/numbers.h"
 #include "protocol/reply.h"
-#include "supply/scaling.h"
 
 namespace {
 
@@ -20,7 +20,6 @@ using zov::fuzz::require;
 using zov::fuzz::requireReadsBack;
 namespace protocol = zov::protocol;
 namespace core = zov::core;
-namespace supply = zov::supply;
 
 // `raw` is the reply's text from `start` up to the first `delimiter` there.
 void requireCut(std::string_view reply, int start, char delimiter, const std::string& raw) {
