@@ -1,5 +1,7 @@
 #include "record_lines.h"
 
+#include <cstdlib>
+
 #include "protocol/numbers.h"
 
 namespace zov::records {
@@ -29,8 +31,15 @@ QByteArray csvField(const QString& text) {
 
 QString timestamp(const QDateTime& when) {
     // With its offset, so a record read in another time zone, or across a
-    // change to summer time, still says when.
-    return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    // change to summer time, still says when; in UTC too ("+00:00", not the
+    // "Z" of Qt's ISO form), so every line has the one form.
+    const int offset = when.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return when.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
+           QLatin1Char(offset < 0 ? '-' : '+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString eventName(core::SupplyEvent kind) {

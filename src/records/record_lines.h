@@ -21,6 +21,7 @@ inline constexpr int kDetailLimit = 512;
 // One field as CSV: quoted (quotes doubled) when it holds a comma, a quote
 // or a line break, else as it is.
 [[nodiscard]] QByteArray csvField(const QString& text);
+// 2026-12-08T14:30:00.066+01:00; in UTC too the offset, +00:00.
 [[nodiscard]] QString timestamp(const QDateTime& when);
 [[nodiscard]] QString eventName(core::SupplyEvent kind);
 

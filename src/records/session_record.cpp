@@ -53,6 +53,7 @@ std::optional<QString> SessionRecord::start(const QString& path) {
         return reason;
     }
     path_ = QFileInfo(path).absoluteFilePath();
+    wholeLines_ = 0;
     if (!write(headerLine()) ||
         !write(noteLine(clock_(), QStringLiteral("recording started"), {}))) {
         const QString reason =
@@ -88,8 +89,11 @@ bool SessionRecord::write(const QByteArray& line) {
         const int reason = errno;
         writeError_ =
             reason != 0 ? QString::fromLocal8Bit(std::strerror(reason)) : file_.errorString();
+        // Shrinking needs no room on the disk, so this works when it is full.
+        (void)file_.resize(wholeLines_);
         return false;
     }
+    wholeLines_ += line.size();
     unsynced_ = true;
     return true;
 }

@@ -2,7 +2,8 @@
 // session announces becomes one line of a CSV file, written to the system
 // as it happens, so a crash of the console loses at most the line being
 // written. A write that fails (a full disk, a removed file or directory)
-// ends the recording; the console and the exchange go on.
+// ends the recording with the file cut back to its last whole line; the
+// console and the exchange go on.
 #pragma once
 
 #include <QDateTime>
@@ -45,7 +46,8 @@ signals:
     void failed(const QString& reason);
 
 private:
-    // False when the line could not be written whole.
+    // False when the line could not be written whole; what went of it is
+    // cut off again, so a reader never meets a torn last row.
     bool write(const QByteArray& line);
     void record(const QByteArray& line);
     void syncToDisk();
@@ -58,7 +60,8 @@ private:
 
     QFile file_;
     QString path_;
-    QString writeError_;  // why the last failed write failed
+    QString writeError_;     // why the last failed write failed
+    qint64 wholeLines_ = 0;  // bytes of the file that are complete lines
     QTimer diskSync_;
     bool unsynced_ = false;
     std::function<QDateTime()> clock_;

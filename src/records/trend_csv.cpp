@@ -67,8 +67,7 @@ TrendSnapshot takeSnapshot(const TrendStore& store, std::int64_t fromMs, std::in
 }
 
 QString csvTimestamp(std::int64_t wallClockMs) {
-    const QDateTime local = QDateTime::fromMSecsSinceEpoch(wallClockMs);
-    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    return timestamp(QDateTime::fromMSecsSinceEpoch(wallClockMs));
 }
 
 CsvOutcome writeTrendCsv(const TrendSnapshot& snapshot, const QString& path) {

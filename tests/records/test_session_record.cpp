@@ -110,8 +110,20 @@ void SessionRecordTest::linesAndQuoting() {
     QCOMPARE(records::csvField("two\nlines\r"), QByteArray("\"two\nlines\r\""));
     QCOMPARE(records::csvField(QStringLiteral("25 \u00b0C")), QByteArray("25 \xc2\xb0"
                                                                          "C"));
-    QCOMPARE(records::timestamp(startTime().addMSecs(66)),
-             QStringLiteral("2026-12-08T14:30:00.066+01:00"));
+    // Every zone in the one form, UTC included.
+    const QDate day(2026, 12, 8);
+    const QTime time(14, 30, 0, 66);
+    const std::pair<QDateTime, const char*> times[] = {
+        {startTime().addMSecs(66), "2026-12-08T14:30:00.066+01:00"},
+        {QDateTime(day, time, Qt::UTC), "2026-12-08T14:30:00.066+00:00"},
+        {QDateTime(day, time, Qt::OffsetFromUTC, 0), "2026-12-08T14:30:00.066+00:00"},
+        {QDateTime(day, time, Qt::OffsetFromUTC, -(3 * 3600 + 1800)),
+         "2026-12-08T14:30:00.066-03:30"},
+        {QDateTime(day, time, Qt::OffsetFromUTC, 5 * 3600 + 2700), "2026-12-08T14:30:00.066+05:45"},
+    };
+    for (const auto& [when, shown] : times) {
+        QCOMPARE(records::timestamp(when), QString::fromLatin1(shown));
+    }
     QCOMPARE(records::readingLine(startTime(), "LVPS24", -15.0),
              QByteArray("2026-12-08T14:30:00.000+01:00,reading,LVPS24,-15,\n"));
     QCOMPARE(records::eventLine(startTime(), SupplyEvent::Error, "TCP error: a, b"),
@@ -289,11 +301,12 @@ void SessionRecordTest::aFullDiskWhileRecording() {
     QVERIFY(rig.prompter.texts().first().startsWith(
         "Writing to " + QDir::toNativeSeparators(*rig.chosenPath) + " failed: File too large"));
     QVERIFY(rig.prompter.texts().first().contains("The recording stopped"));
-    // The file holds whole lines up to the one being written.
-    const QStringList lines = fileLines(*rig.chosenPath);
+    // The file holds whole lines only: the one that did not fit is cut off.
+    QStringList lines = fileLines(*rig.chosenPath);
     QVERIFY(lines.size() >= 3);
-    for (const QString& line : lines.mid(2, lines.size() - 3)) {
-        QVERIFY2(line.count(u',') == 4, qPrintable(line));
+    QCOMPARE(lines.takeLast(), QString());
+    for (const QString& line : lines.mid(2)) {
+        QVERIFY2(line.count(u',') == 4 && line.endsWith(u','), qPrintable(line));
     }
     // The console goes on; so can a new record.
     rig.sim.clearCommands();
