@@ -14,6 +14,16 @@ TrafficRecorder::TrafficRecorder(core::CommandExchange& exchange, QObject* paren
     connect(&exchange, &CommandExchange::serialRemainder, this, &TrafficRecorder::onRemainder);
     connect(&exchange, &CommandExchange::inputDropped, this, &TrafficRecorder::onDropped);
     connect(&exchange, &CommandExchange::unsolicitedMessage, this, &TrafficRecorder::onUnsolicited);
+    // Told before the exchange takes the bytes, as these listen from start-up.
+    connect(&exchange.serial(), &core::SerialLink::dataArrived, this, &TrafficRecorder::onArrival);
+    connect(&exchange.tcp(), &QTcpSocket::readyRead, this, &TrafficRecorder::onArrival);
+}
+
+void TrafficRecorder::onArrival() {
+    if (arrivedAtNs_ < 0) {
+        arrivedAtNs_ = clock_.nsecsElapsed();
+        arrivedWallMs_ = QDateTime::currentMSecsSinceEpoch();
+    }
 }
 
 void TrafficRecorder::onTransmitted(const QByteArray& frame) {
@@ -23,6 +33,7 @@ void TrafficRecorder::onTransmitted(const QByteArray& frame) {
                           : exchange_.serial().isOpen();
     replyMissed_ = false;
     transmittedAtNs_ = clock_.nsecsElapsed();
+    arrivedAtNs_ = -1;
     add(frame, open ? Outcome::Sent : Outcome::NotSent, TrafficEntry::kNoRoundTrip);
 }
 
@@ -40,13 +51,15 @@ void TrafficRecorder::onReceived(const QByteArray& reply) {
 
 void TrafficRecorder::onRemainder(const QByteArray& remainder) {
     if (!remainder.isEmpty()) {
-        add(remainder, replyMissed_ ? Outcome::Late : Outcome::Extra, sinceTransmit());
+        addWaiting(remainder, replyMissed_ ? Outcome::Late : Outcome::Extra);
     }
+    arrivedAtNs_ = -1;
 }
 
 void TrafficRecorder::onDropped(const QByteArray& bytes) {
-    // On TCP the rest of a missed reply is dropped while the link settles.
-    add(bytes, replyMissed_ ? Outcome::Late : Outcome::Dropped, TrafficEntry::kNoRoundTrip);
+    // On TCP the rest of a missed reply is dropped while the link settles;
+    // on either link what came after that when the next command goes out.
+    addWaiting(bytes, replyMissed_ ? Outcome::Late : Outcome::Dropped);
 }
 
 void TrafficRecorder::onUnsolicited(const QByteArray& message) {
@@ -61,6 +74,21 @@ qint64 TrafficRecorder::sinceTransmit() const {
 void TrafficRecorder::add(const QByteArray& bytes, Outcome outcome, qint64 roundTripNs) {
     log_.append({QDateTime::currentMSecsSinceEpoch(), roundTripNs, bytes, bytes.size(),
                  currentLink(), outcome});
+    if (!isOutgoing(outcome)) {
+        arrivedAtNs_ = -1;
+    }
+}
+
+void TrafficRecorder::addWaiting(const QByteArray& bytes, Outcome outcome) {
+    if (arrivedAtNs_ < 0) {
+        // Bytes the system held until now (no arrival was told): they came by now.
+        onArrival();
+    }
+    const bool late = outcome == Outcome::Late || outcome == Outcome::Extra;
+    const qint64 roundTrip = late && transmittedAtNs_ >= 0 ? arrivedAtNs_ - transmittedAtNs_
+                                                           : TrafficEntry::kNoRoundTrip;
+    log_.append({arrivedWallMs_, roundTrip, bytes, bytes.size(), currentLink(), outcome});
+    arrivedAtNs_ = -1;
 }
 
 const QString& TrafficRecorder::currentLink() {

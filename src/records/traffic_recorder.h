@@ -27,7 +27,11 @@ private:
     void onRemainder(const QByteArray& remainder);
     void onDropped(const QByteArray& bytes);
     void onUnsolicited(const QByteArray& message);
+    void onArrival();
     void add(const QByteArray& bytes, Outcome outcome, qint64 roundTripNs);
+    // Input that lay waiting until it was dropped: stamped when it came, and
+    // when late with the round trip from its command to then.
+    void addWaiting(const QByteArray& bytes, Outcome outcome);
     [[nodiscard]] qint64 sinceTransmit() const;
     // "TCP host:port" or the serial device, built again only when it changes.
     const QString& currentLink();
@@ -36,6 +40,9 @@ private:
     TrafficLog log_;
     QElapsedTimer clock_;
     qint64 transmittedAtNs_ = -1;
+    // When the first bytes came that no row has told of yet (-1: none).
+    qint64 arrivedAtNs_ = -1;
+    qint64 arrivedWallMs_ = 0;
     // From a missed reply to the next command: what comes meanwhile is late
     // (however long after), and the `received` that repeats the missing
     // reply's bytes is not logged twice.

@@ -167,6 +167,17 @@ void TrafficLogTest::serialOutcomes() {
     QVERIFY(log.at(from + 1).roundTripNs >= (ConsoleRig::kReplyLimitMs - 5) * 1000000LL);
     QVERIFY(log.at(from + 4).bytes.startsWith('\x02'));
     QVERIFY(log.at(from + 7).bytes.contains("ZOV"));
+    // A late row tells when its bytes came and how long after their command,
+    // also when they lay waiting until the next command went out.
+    const std::pair<std::uint64_t, std::chrono::milliseconds> lateRows[] = {{4, 350ms}, {7, 600ms}};
+    for (const auto& [row, lateness] : lateRows) {
+        const TrafficEntry& late = log.at(from + row);
+        const TrafficEntry& command = log.at(from + row - 2);
+        QVERIFY2(late.roundTripNs >= std::chrono::nanoseconds(lateness).count(),
+                 qPrintable(zov::records::roundTripText(late)));
+        QVERIFY(std::abs(late.wallMs - command.wallMs - late.roundTripNs / 1000000) <= 2);
+    }
+    QVERIFY(log.at(from + 7).wallMs + 100 <= log.at(from + 8).wallMs);
 
     // Part of a reply and then the end of the time: the part is what is logged.
     rig.sim.script("SOFT;", ScriptedReply::raw("\x02"
@@ -228,6 +239,7 @@ void TrafficLogTest::tcpOutcomes() {
     QCOMPARE(exchange.inputInputString(), QByteArray());
     QCOMPARE(outcomesFrom(log, from),
              (QList<Outcome>{Outcome::Sent, Outcome::NoReply, Outcome::Late}));
+    QVERIFY(last(log).roundTripNs >= std::chrono::nanoseconds(350ms).count());
 
     // The link lost: a command for it never goes out.
     rig.sim.dropTcpConnections();
