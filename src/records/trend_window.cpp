@@ -248,7 +248,11 @@ QWidget* TrendWindow::buildPlots() {
     eventsPane_ = new TrendPane(rows, true);
     eventsPane_->setObjectName(QStringLiteral("cht_EVENTS"));
     eventsPane_->setAccessibleName(QStringLiteral("Events against time"));
-    for (int l = 0; l < kMarkerLanes; ++l) {
+    // Series added later draw over earlier ones: "off" goes first, so an
+    // "on" sharing its pixels stays in sight.
+    for (const MarkerLane drawn : {MarkerLane::XrayOff, MarkerLane::XrayOn, MarkerLane::Fault,
+                                   MarkerLane::Interlock, MarkerLane::Arc, MarkerLane::Session}) {
+        const auto l = int(drawn);
         const LaneLook& look = kLanes.at(l);
         auto* series = new QScatterSeries;
         series->setName(QLatin1String(look.name));

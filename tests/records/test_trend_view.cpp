@@ -71,6 +71,7 @@ private slots:
     void liveReadingsAreDrawnOnTheTimerNotPerReading();
     void hoursOfReadingsAreReducedForDisplay();
     void zoomPanAndFollow();
+    void markersSharingPixelsStayInSight();
     void csvHoldsTheReadingsAndEventsInOrder();
     void failedExportsSaySo();
     void controlsCarryTheirNames();
@@ -208,6 +209,43 @@ void TrendViewTest::zoomPanAndFollow() {
     QCOMPARE(window->visibleRange(), std::pair(std::int64_t(0), end + 5000));
 }
 
+void TrendViewTest::markersSharingPixelsStayInSight() {
+    TrendRig rig;
+    // Within 6 s, at the 10-minute span: an "off", three "on"s, another
+    // "off", each beside a fault, an interlock and an arc.
+    const std::pair<core::SupplyEvent, const char*> events[] = {
+        {core::SupplyEvent::XrayAcknowledged, "OFF"}, {core::SupplyEvent::FaultChanged, "Arc ON"},
+        {core::SupplyEvent::XrayAcknowledged, "ON"},  {core::SupplyEvent::InterlockChanged, "OPEN"},
+        {core::SupplyEvent::XrayAcknowledged, "ON"},  {core::SupplyEvent::ArcCounted, "1"},
+        {core::SupplyEvent::XrayAcknowledged, "ON"},  {core::SupplyEvent::XrayAcknowledged, "OFF"},
+    };
+    rig.now = 600000;
+    for (const auto& [kind, detail] : events) {
+        rig.now += 750;
+        emit rig.events().supplyEvent(kind, QLatin1String(detail));
+    }
+    TrendWindow* window = rig.open();
+    window->resize(1100, 860);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->redrawNow();
+    QApplication::processEvents();
+    const QImage shown = window->eventsPane()->grab().toImage();
+    const auto pixelsOf = [&shown](QColor colour) {
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                count += shown.pixelColor(x, y) == colour ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    for (const records::MarkerLane lane :
+         {records::MarkerLane::XrayOn, records::MarkerLane::XrayOff, records::MarkerLane::Fault,
+          records::MarkerLane::Interlock, records::MarkerLane::Arc}) {
+        QVERIFY2(pixelsOf(window->lane(lane)->color()) > 0, qPrintable(window->lane(lane)->name()));
+    }
+}
+
 void TrendViewTest::csvHoldsTheReadingsAndEventsInOrder() {
     TrendRig rig;
     rig.read(0, "KV_MON", 12.5);
@@ -242,6 +280,10 @@ void TrendViewTest::csvHoldsTheReadingsAndEventsInOrder() {
                         QString(),
                     }));
     QVERIFY(at(66).contains(QStringLiteral(".066")));
+    // The offset from UTC, whatever the zone (UTC too).
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("\\.066[+-]\\d\\d:\\d\\d$")).match(at(66)).hasMatch(),
+        qPrintable(at(66)));
     QVERIFY(rig.console.prompter.texts().isEmpty());
 
     // Everything kept, not only the span shown.
