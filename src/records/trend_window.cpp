@@ -96,6 +96,8 @@ QPushButton* addButton(QHBoxLayout* row, const char* name, const QString& captio
     auto* button = new QPushButton(caption);
     button->setObjectName(QLatin1String(name));
     button->setToolTip(tip);
+    // Return in the span box must not press a button.
+    button->setAutoDefault(false);
     row->addWidget(button);
     return button;
 }
@@ -111,10 +113,11 @@ QCheckBox* addCheck(QHBoxLayout* row, const char* name, const QString& caption, 
 }  // namespace
 
 TrendWindow::TrendWindow(TrendStore& store, Services services, QWidget* parent)
-    : QWidget(parent, Qt::Window), store_(store), services_(std::move(services)) {
+    : QDialog(parent), store_(store), services_(std::move(services)) {
     setObjectName(QStringLiteral("frm_TRENDS"));
     setWindowTitle(QStringLiteral("Trends"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildControls());
     layout->addWidget(buildPlots(), 1);
@@ -360,7 +363,7 @@ void TrendWindow::onAppended() {
 }
 
 void TrendWindow::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    QDialog::showEvent(event);
     redrawTimer_.start(0);
 }
 

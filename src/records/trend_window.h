@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QLineSeries>
@@ -13,7 +14,6 @@
 #include <QScatterSeries>
 #include <QTimer>
 #include <QValueAxis>
-#include <QWidget>
 #include <array>
 #include <functional>
 #include <utility>
@@ -25,7 +25,9 @@ namespace zov::records {
 
 class TrendPane;
 
-class TrendWindow : public QWidget {
+// A dialog, like the Traffic Log, so assistive tools list it among the
+// console's windows by its title.
+class TrendWindow : public QDialog {
     Q_OBJECT
 public:
     struct Services {

@@ -333,6 +333,18 @@ void TrendViewTest::controlsCarryTheirNames() {
     QAccessibleInterface* access = QAccessible::queryAccessibleInterface(kv);
     QCOMPARE(access->text(QAccessible::Name), QStringLiteral("HV Monitor (kV)"));
     QCOMPARE(access->text(QAccessible::Description), QStringLiteral("chk_KV_MON"));
+    // A window to assistive tools, listed by its title, like the Traffic Log.
+    QAccessibleInterface* windowAccess = QAccessible::queryAccessibleInterface(window);
+    QCOMPARE(windowAccess->role(), QAccessible::Dialog);
+    QCOMPARE(windowAccess->text(QAccessible::Name), QStringLiteral("Trends"));
+    // Every button and check box is named by what it shows.
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    QCOMPARE(buttons.size(), 7 + 8);
+    for (QAbstractButton* button : buttons) {
+        QAccessibleInterface* named = QAccessible::queryAccessibleInterface(button);
+        QCOMPARE(named->text(QAccessible::Name), button->text());
+        QCOMPARE(named->text(QAccessible::Description), button->objectName());
+    }
     QCOMPARE(window->pane(0)->accessibleName(), QStringLiteral("HV Monitor against time"));
     QCOMPARE(window->pane(0)->accessibleDescription(), QStringLiteral("cht_KV_MON"));
     // Unticked, a monitor's pane goes and the others stay.
