@@ -1,6 +1,5 @@
 #include "trend_pane.h"
 
-#include <QDateTime>
 #include <QGraphicsLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -18,32 +17,40 @@ constexpr int kTimeLabelsInset = 34;
 }  // namespace
 
 TrendPane::TrendPane(QAbstractAxis* valueAxis, bool timeLabels, QWidget* parent)
-    : QChartView(new QChart, parent), timeAxis_(new QDateTimeAxis), timeLabels_(timeLabels) {
+    : QChartView(new QChart, parent), timeAxis_(new QCategoryAxis), timeLabels_(timeLabels) {
     QChart* c = chart();
     c->legend()->hide();
     c->setMargins(QMargins(0, 0, 0, 0));
     c->setBackgroundRoundness(0);
     c->layout()->setContentsMargins(0, 0, 0, 0);
     timeAxis_->setLabelsVisible(timeLabels);
-    timeAxis_->setTickCount(7);
+    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     c->addAxis(timeAxis_, Qt::AlignBottom);
     c->addAxis(valueAxis, Qt::AlignLeft);
     setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::HorizontalRubberBand);
     setMinimumHeight(timeLabels ? 110 : 80);
-    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this,
-            [this](const QDateTime& from, const QDateTime& to) {
-                if (!showing_) {
-                    emit timeRangeChosen(double(from.toMSecsSinceEpoch()),
-                                         double(to.toMSecsSinceEpoch()));
-                }
-            });
+    connect(timeAxis_, &QValueAxis::rangeChanged, this, [this](qreal from, qreal to) {
+        if (!showing_) {
+            emit timeRangeChosen(from, to);
+        }
+    });
 }
 
-void TrendPane::showTimeRange(double fromMs, double toMs) {
+void TrendPane::showTimeRange(double fromMs, double toMs, const TimeTicks& ticks) {
     showing_ = true;
-    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(qint64(fromMs)),
-                        QDateTime::fromMSecsSinceEpoch(qint64(toMs)));
+    timeAxis_->setRange(fromMs, toMs);
+    // The same labels may stand a day apart: the times decide.
+    if (tickTimes_ != ticks.wallMs) {
+        tickTimes_ = ticks.wallMs;
+        for (const QString& label : timeAxis_->categoriesLabels()) {
+            timeAxis_->remove(label);
+        }
+        for (std::size_t i = 0; i < ticks.wallMs.size(); ++i) {
+            timeAxis_->append(ticks.labels.at(qsizetype(i)), double(ticks.wallMs[i]));
+        }
+    }
+    timeAxis_->setStartValue(fromMs);
     showing_ = false;
 }
 

@@ -3,8 +3,10 @@
 // wide their value labels are. The wheel and a dragged band choose time.
 #pragma once
 
+#include <QCategoryAxis>
 #include <QChartView>
-#include <QDateTimeAxis>
+
+#include "records/trend_ticks.h"
 
 namespace zov::records {
 
@@ -14,9 +16,12 @@ public:
     // `timeLabels`: the bottom pane shows the times, the others its grid.
     TrendPane(QAbstractAxis* valueAxis, bool timeLabels, QWidget* parent = nullptr);
 
-    QDateTimeAxis& timeAxis() { return *timeAxis_; }
-    // Shows [fromMs, toMs] (since the epoch) without announcing a choice.
-    void showTimeRange(double fromMs, double toMs);
+    // Milliseconds since the epoch, with a grid line (and on the bottom pane
+    // a label) at each round tick.
+    QCategoryAxis& timeAxis() { return *timeAxis_; }
+    // Shows [fromMs, toMs] (since the epoch) with its ticks, without
+    // announcing a choice.
+    void showTimeRange(double fromMs, double toMs, const TimeTicks& ticks);
     // Pixel columns of the plot: the most points a line can show apart.
     [[nodiscard]] int plotColumns() const;
     // Keeps the plot at the fixed insets of the pane's present size.
@@ -33,7 +38,8 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    QDateTimeAxis* timeAxis_;
+    QCategoryAxis* timeAxis_;
+    std::vector<std::int64_t> tickTimes_;  // as the axis holds them
     bool timeLabels_;
     bool showing_ = false;
 };

@@ -16,6 +16,7 @@
 #include "app/widgets/accessibility.h"
 #include "records/record_lines.h"
 #include "records/trend_pane.h"
+#include "records/trend_ticks.h"
 
 namespace zov::records {
 namespace {
@@ -53,42 +54,14 @@ constexpr std::array<LaneLook, kMarkerLanes> kLanes{{
     {"Session", 0, 0x1565c0, QScatterSeries::MarkerShapeCircle},
 }};
 
-QString timeFormat(std::int64_t spanMs) {
-    if (spanMs <= 5 * 60 * 1000) {
-        return QStringLiteral("hh:mm:ss");
-    }
-    if (spanMs <= 20LL * 3600 * 1000) {
-        return QStringLiteral("hh:mm");
-    }
-    return QStringLiteral("dd.MM hh:mm");
-}
+// A label needs about this much room along its axis, or the chart elides it.
+constexpr int kTimeLabelPitch = 110;
+constexpr int kValueLabelPitch = 24;
 
-// A value axis on round numbers: a step of 1, 2 or 5 times a power of ten,
-// labels with the decimals the step needs, at most `intervals` steps (a label
-// needs its height of the pane, or the chart elides it).
-struct NiceScale {
-    double min;
-    double max;
-    int ticks;
-    int decimals;
-};
-
-NiceScale niceScale(double low, double high, int intervals) {
-    intervals = std::max(intervals, 1);
-    double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / intervals)));
-    for (;;) {
-        for (const double factor : {1.0, 2.0, 5.0}) {
-            const double step = factor * magnitude;
-            const double min = std::floor(low / step) * step;
-            const double max = std::ceil(high / step) * step;
-            const auto steps = int(std::lround((max - min) / step));
-            if (steps <= intervals) {
-                const int decimals = std::clamp(int(-std::floor(std::log10(step) + 1e-9)), 0, 6);
-                return {min, max, std::max(steps, 1) + 1, decimals};
-            }
-        }
-        magnitude *= 10;
-    }
+void applyScale(QValueAxis& axis, const ValueScale& scale) {
+    axis.setRange(scale.min, scale.max);
+    axis.setTickCount(scale.ticks);
+    axis.setLabelFormat(QStringLiteral("%.%1f").arg(scale.decimals));
 }
 
 QPushButton* addButton(QHBoxLayout* row, const char* name, const QString& caption,
@@ -222,9 +195,7 @@ QWidget* TrendWindow::buildPlots() {
         QFont title = axis->titleFont();
         title.setPointSizeF(title.pointSizeF() * 0.85);
         axis->setTitleFont(title);
-        axis->setLabelFormat(QStringLiteral("%.4g"));
-        axis->setTickCount(4);
-        axis->setRange(0, 1);
+        applyScale(*axis, valueScale(0, 1, 4));
         auto* pane = new TrendPane(axis, false);
         pane->setObjectName(QStringLiteral("cht_%1").arg(QLatin1String(quantity.variable)));
         pane->setAccessibleName(
@@ -370,18 +341,20 @@ void TrendWindow::showEvent(QShowEvent* event) {
 void TrendWindow::redrawNow() {
     redrawTimer_.stop();
     const auto [from, to] = visibleRange();
-    const double wallFrom = double(store_.wallClockMs(from));
-    const double wallTo = double(store_.wallClockMs(to));
+    const std::int64_t wallFrom = store_.wallClockMs(from);
+    const std::int64_t wallTo = store_.wallClockMs(to);
+    eventsPane_->placePlotArea();
+    const TimeTicks ticks =
+        timeTicks(wallFrom, wallTo, eventsPane_->plotColumns() / kTimeLabelPitch,
+                  QDateTime::fromMSecsSinceEpoch(wallTo).offsetFromUtc());
     for (int q = 0; q < kQuantities; ++q) {
         panes_.at(q)->placePlotArea();
-        panes_.at(q)->showTimeRange(wallFrom, wallTo);
+        panes_.at(q)->showTimeRange(double(wallFrom), double(wallTo), ticks);
         if (shown_.at(q)->isChecked()) {
             drawLine(q, from, to);
         }
     }
-    eventsPane_->placePlotArea();
-    eventsPane_->showTimeRange(wallFrom, wallTo);
-    eventsPane_->timeAxis().setFormat(timeFormat(to - from));
+    eventsPane_->showTimeRange(double(wallFrom), double(wallTo), ticks);
     drawMarkers(from, to);
 
     std::size_t readings = 0;
@@ -418,14 +391,10 @@ void TrendWindow::drawLine(int quantity, std::int64_t fromMs, std::int64_t toMs)
     // A flat reading gets a band around it, so it sits mid-pane, not on an edge.
     const double pad = high > low ? (double(high) - double(low)) * 0.04
                                   : std::max(0.05, std::abs(double(high)) * 0.02);
-    QValueAxis* axis = valueAxes_.at(quantity);
-    constexpr int kLabelPitch = 24;
-    const NiceScale scale = niceScale(
-        double(low) - pad, double(high) + pad,
-        std::min(5, int(panes_.at(quantity)->chart()->plotArea().height()) / kLabelPitch));
-    axis->setRange(scale.min, scale.max);
-    axis->setTickCount(scale.ticks);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(scale.decimals));
+    applyScale(*valueAxes_.at(quantity),
+               valueScale(double(low) - pad, double(high) + pad,
+                          std::min(5, int(panes_.at(quantity)->chart()->plotArea().height()) /
+                                          kValueLabelPitch)));
 }
 
 void TrendWindow::drawMarkers(std::int64_t fromMs, std::int64_t toMs) {

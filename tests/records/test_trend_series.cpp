@@ -1,10 +1,11 @@
 // The trend data without windows: the ring's bound and order, the min/max
-// reduction for display, the event markers and their lanes.
+// reduction for display, the event markers and their lanes, the axes' ticks.
 #include <QtTest>
 #include <random>
 
 #include "records/trend_markers.h"
 #include "records/trend_series.h"
+#include "records/trend_ticks.h"
 
 using namespace zov::records;
 using zov::core::SupplyEvent;
@@ -17,6 +18,9 @@ private slots:
     void decimationKeepsEachBucketsExtremes();
     void fewPointsComeBackWhole();
     void markersAreBoundedAndLaned();
+    void timeTicksAtRoundSteps_data();
+    void timeTicksAtRoundSteps();
+    void valueAxesAtRoundSteps();
 };
 
 void TrendSeriesTest::ringDropsTheOldest() {
@@ -143,6 +147,95 @@ void TrendSeriesTest::markersAreBoundedAndLaned() {
     QCOMPARE(flood.visible(MarkerLane::Arc, 0, 50000 * 66, 200).size(), std::size_t(200));
     QCOMPARE(flood.visible(MarkerLane::Fault, 0, 50000 * 66, 200).size(), std::size_t(5));
     QVERIFY(flood.visible(MarkerLane::Interlock, 0, 50000 * 66, 200).empty());
+}
+
+void TrendSeriesTest::timeTicksAtRoundSteps_data() {
+    QTest::addColumn<QString>("from");  // local time
+    QTest::addColumn<qint64>("spanMs");
+    QTest::addColumn<int>("maxTicks");
+    QTest::addColumn<int>("offset");  // seconds from UTC
+    QTest::addColumn<qint64>("stepMs");
+    QTest::addColumn<QStringList>("labels");  // first, second and last
+
+    constexpr qint64 s = 1000;
+    constexpr qint64 min = 60 * s;
+    constexpr qint64 h = 60 * min;
+    QTest::newRow("5 s") << "10:00:00.400" << 5 * s << 8 << 3600 << s
+                         << QStringList{"10:00:01", "10:00:02", "10:00:05"};
+    QTest::newRow("1 min") << "06:51:57.123" << 60 * s << 8 << 3600 << 10 * s
+                           << QStringList{"06:52:00", "06:52:10", "06:52:50"};
+    QTest::newRow("10 min") << "06:50:20.000" << 10 * min << 11 << 3600 << min
+                            << QStringList{"06:51", "06:52", "07:00"};
+    QTest::newRow("10 min, narrow") << "06:50:20.000" << 10 * min << 4 << 3600 << 5 * min
+                                    << QStringList{"06:55", "07:00", "07:00"};
+    QTest::newRow("30 min") << "06:50:20.000" << 30 * min << 5 << 0 << 10 * min
+                            << QStringList{"07:00", "07:10", "07:20"};
+    QTest::newRow("1 h, +05:45") << "13:07:00.000" << h << 3 << 20700 << 30 * min
+                                 << QStringList{"13:30", "14:00", "14:00"};
+    QTest::newRow("4 h") << "03:10:00.000" << 4 * h << 11 << -18000 << 30 * min
+                         << QStringList{"03:30", "04:00", "07:00"};
+    QTest::newRow("24 h") << "09:12:00.000" << 24 * h << 11 << 3600 << 3 * h
+                          << QStringList{"01.05 12:00", "01.05 15:00", "02.05 09:00"};
+    QTest::newRow("25 h, narrow") << "09:12:00.000" << 25 * h << 6 << 3600 << 6 * h
+                                  << QStringList{"01.05 12:00", "01.05 18:00", "02.05 06:00"};
+    QTest::newRow("24 h, one tick") << "09:12:00.000" << 24 * h << 1 << 3600 << 12 * h
+                                    << QStringList{"01.05 12:00", "02.05 00:00", "02.05 00:00"};
+}
+
+void TrendSeriesTest::timeTicksAtRoundSteps() {
+    QFETCH(QString, from);
+    QFETCH(qint64, spanMs);
+    QFETCH(int, maxTicks);
+    QFETCH(int, offset);
+    QFETCH(qint64, stepMs);
+    QFETCH(QStringList, labels);
+    const QDateTime start(QDate(2024, 5, 1), QTime::fromString(from, "hh:mm:ss.zzz"),
+                          Qt::OffsetFromUTC, offset);
+    const qint64 fromMs = start.toMSecsSinceEpoch();
+    const TimeTicks ticks = timeTicks(fromMs, fromMs + spanMs, maxTicks, offset);
+    QCOMPARE(ticks.stepMs, stepMs);
+    QCOMPARE(QStringList({ticks.labels.value(0), ticks.labels.value(1), ticks.labels.last()}),
+             labels);
+    QVERIFY(ticks.wallMs.size() <= std::size_t(std::max(maxTicks, 2)));
+    QCOMPARE(qsizetype(ticks.wallMs.size()), ticks.labels.size());
+    for (std::size_t i = 0; i < ticks.wallMs.size(); ++i) {
+        QVERIFY(ticks.wallMs[i] >= fromMs && ticks.wallMs[i] <= fromMs + spanMs);
+        // Each tick on the step of the local clock, so its label is exact.
+        QCOMPARE((ticks.wallMs[i] + offset * 1000LL) % stepMs, 0LL);
+    }
+    QCOMPARE(QSet<QString>(ticks.labels.begin(), ticks.labels.end()).size(), ticks.labels.size());
+}
+
+void TrendSeriesTest::valueAxesAtRoundSteps() {
+    struct Case {
+        double low, high;
+        int intervals;
+        double min, max, step;
+        int decimals;
+    };
+    const Case cases[] = {
+        {0, 1, 4, 0, 1, 0.25, 2},  // an empty pane
+        {0, 1, 5, 0, 1, 0.2, 1},   //
+        {29.93, 30.08, 5, 29.9, 30.1, 0.05, 2},
+        {-15.07, -14.93, 3, -15.1, -14.9, 0.1, 1},
+        {0, 99.0, 5, 0, 100, 20, 0},         // a spike to 99 kV
+        {0.0, 0.251, 4, 0, 0.3, 0.1, 1},     //
+        {24.1, 35.4, 5, 20, 40, 5, 0},       //
+        {0.3, 1.1, 4, 0.25, 1.25, 0.25, 2},  //
+        {1.23452, 1.23458, 2, 1.2345, 1.2346, 0.00005, 5},
+        {5, 5, 4, 5, 6, 0.25, 2},  // flat, unpadded
+    };
+    for (const Case& c : cases) {
+        const ValueScale scale = valueScale(c.low, c.high, c.intervals);
+        const QString what = QStringLiteral("%1..%2 in %3").arg(c.low).arg(c.high).arg(c.intervals);
+        QVERIFY2(qFuzzyCompare(scale.step, c.step),
+                 qPrintable(what + " step " + QString::number(scale.step)));
+        QVERIFY2(qFuzzyCompare(1 + scale.min, 1 + c.min) && qFuzzyCompare(1 + scale.max, 1 + c.max),
+                 qPrintable(what + QStringLiteral(": %1..%2").arg(scale.min).arg(scale.max)));
+        QCOMPARE(scale.decimals, c.decimals);
+        QCOMPARE(scale.ticks, int(std::lround((scale.max - scale.min) / scale.step)) + 1);
+        QVERIFY(scale.ticks - 1 <= c.intervals && scale.min <= c.low && scale.max >= c.high);
+    }
 }
 
 QTEST_APPLESS_MAIN(TrendSeriesTest)

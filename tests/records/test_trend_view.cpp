@@ -109,6 +109,16 @@ void TrendViewTest::readingsBeforeOpeningAreShown() {
     // The last ten minutes, ending at the newest.
     QCOMPARE(window->visibleRange(), std::pair(std::int64_t(60000 - 600000), std::int64_t(60000)));
     QVERIFY(window->valueAxis(0)->min() <= 40.5 && window->valueAxis(0)->max() >= 41.0);
+    // An empty pane reads 0, 0.25 ... 1; the time axis ticks on whole minutes.
+    QCOMPARE(std::tuple(window->valueAxis(2)->min(), window->valueAxis(2)->max(),
+                        window->valueAxis(2)->tickCount()),
+             std::tuple(0.0, 1.0, 5));
+    QCategoryAxis& time = window->eventsPane()->timeAxis();
+    QVERIFY(time.count() >= 2);
+    for (const QString& label : time.categoriesLabels()) {
+        const auto at = std::int64_t(time.endValue(label));
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(at).toString("hh:mm:ss.zzz"), label + ":00.000");
+    }
 }
 
 void TrendViewTest::oneWindowThatKeepsNoDataOfItsOwn() {
