@@ -1,5 +1,6 @@
 #include "scaling.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/command_exchange.h"
@@ -80,6 +81,18 @@ std::optional<double> unitScale(const MainState& state, double MainState::*facto
         return std::nullopt;
     }
     return state.*factor;
+}
+
+std::optional<std::int16_t> countWithinFullScale(double value, double scale) {
+    constexpr double kMaxCount = kFullScaleCounts;
+    if (!(scale > 0.0) || !(value >= 0.0)) {
+        return std::nullopt;
+    }
+    const double counts = value / scale;
+    if (!(counts <= kMaxCount + 0.5)) {
+        return std::nullopt;
+    }
+    return protocol::roundHalfEvenToInt16(std::min(counts, kMaxCount));
 }
 
 void forgetUnitScales(MainState& state) {

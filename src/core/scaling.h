@@ -2,6 +2,7 @@
 // into the kV and mA per converter count that every scaled value uses.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -33,6 +34,11 @@ inline constexpr const char* kNoScaleText = "no scale";
 // `factor` (KvScaleFactor or mAScaleFactor) as the unit gave it on the link
 // in use; nothing before it has.
 [[nodiscard]] std::optional<double> unitScale(const MainState& state, double MainState::*factor);
+
+// The converter count for `value` (kV or mA) at `scale` units per count:
+// nearest, halves to even. Nothing when the value is negative, not a number
+// or above the unit's full scale (half a count of slack at the top).
+[[nodiscard]] std::optional<std::int16_t> countWithinFullScale(double value, double scale);
 
 // A link was chosen, lost or closed: the unit behind it may be another, so
 // no factor counts as read any more.

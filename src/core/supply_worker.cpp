@@ -4,6 +4,7 @@
 
 #include "core/command_exchange.h"
 #include "core/main_state.h"
+#include "core/poller.h"
 
 namespace zov::core {
 
@@ -27,6 +28,7 @@ struct SupplyWorker::Core {
     SessionEvents events;
     CommandExchange exchange{state};
     Supply supply{exchange, state, events};
+    Poller poller{supply};
 };
 
 class SupplyWorker::Thread : public QThread {
@@ -72,6 +74,14 @@ void SupplyWorker::attach(Core* core) {
     });
     connect(&core->events, &SessionEvents::supplyEvent, &core->host,
             [this](SupplyEvent kind, const QString& detail) { emit supplyEvent(kind, detail); });
+    const auto lost = [this, core](const QString& why) {
+        core->supply.linkGone();
+        emit linkLost(why);
+    };
+    connect(&core->exchange.serial(), &SerialLink::lost, &core->host,
+            [lost] { lost(QStringLiteral("the serial port failed")); });
+    connect(&core->exchange.tcp(), &QTcpSocket::disconnected, &core->host,
+            [lost] { lost(QStringLiteral("the TCP connection closed")); });
     std::lock_guard lock(mutex_);
     core_ = core;
     workerThreadId_ = std::this_thread::get_id();
@@ -159,6 +169,27 @@ void SupplyWorker::pass() {
     if (stopping_ || !queue_.empty()) {
         wakeLocked();
     }
+}
+
+std::future<CallResult<Nothing>> SupplyWorker::setPolling(int intervalMs,
+                                                          std::chrono::milliseconds deadline) {
+    auto promise = std::make_shared<std::promise<CallResult<Nothing>>>();
+    auto future = promise->get_future();
+    enqueue(deadline, [this, promise, intervalMs](Supply* supply, CallFate fate) {
+        if (supply != nullptr) {
+            // On the worker's thread, with the core attached.
+            Poller& poller = core_->poller;
+            if (intervalMs > 0) {
+                poller.setIntervalMs(intervalMs);
+                poller.start();
+            } else {
+                poller.stop();
+            }
+        }
+        promise->set_value(supply != nullptr ? CallResult<Nothing>{CallFate::Ran, Nothing{}}
+                                             : CallResult<Nothing>{fate, std::nullopt});
+    });
+    return future;
 }
 
 void SupplyWorker::publish() {

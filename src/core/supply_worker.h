@@ -23,6 +23,11 @@
 //   reported as NotTaken; the call that runs meanwhile is finished first.
 // - latest() is a copy of the readings, taken after each call and whenever
 //   the supply reports a change; readingsChanged() then tells of it.
+// - The update cycle (Poller) lives in the worker's thread too; setPolling()
+//   starts and stops it as a call. Its steps run between calls, never inside
+//   one, and calls run between its steps.
+// - A serial port that fails or a TCP connection that closes marks every
+//   reading stale (Supply::linkGone) and is told by linkLost().
 // - A QCoreApplication must exist; its own event loop need not run unless
 //   signals are to reach objects of the main thread.
 //
@@ -133,6 +138,11 @@ public:
         return call(std::move(work), deadline).get();
     }
 
+    // Starts the update cycle with one step every `intervalMs`, or stops it
+    // with 0, as a call with `deadline`.
+    std::future<CallResult<Nothing>> setPolling(int intervalMs,
+                                                std::chrono::milliseconds deadline);
+
     // The readings as of the last call or change; any thread, no exchange.
     [[nodiscard]] SupplyReadings latest() const;
 
@@ -151,6 +161,8 @@ signals:
     void readingsChanged();
     // What the supply announced (SessionEvents::supplyEvent), as it happened.
     void supplyEvent(zov::core::SupplyEvent kind, const QString& detail);
+    // The serial port failed or the TCP connection closed (worker's thread).
+    void linkLost(const QString& why);
 
 private:
     class Thread;

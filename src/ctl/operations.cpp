@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/dac_editor.h"
+#include "core/legible_bytes.h"
 #include "core/scaling.h"
 #include "ctl/output.h"
 #include "ctl/samples.h"
@@ -54,7 +55,7 @@ public:
                 break;
             case Answer::Unreadable:
                 error_ = QStringLiteral("the reply to %1 could not be read: %2")
-                             .arg(command, legible(reply));
+                             .arg(command, core::legibleBytes(reply));
                 break;
             case Answer::Done:
                 break;
@@ -225,8 +226,8 @@ void set(const Invocation& invocation, core::Supply& supply, Tally& tally, Resul
                            .arg(unit, invocation.valueText.trimmed(), word));
             return;
         }
-        const double counts = *invocation.value / *scale;
-        if (counts > core::kMaxCount + 0.5) {
+        const auto within = core::countWithinFullScale(*invocation.value, *scale);
+        if (!within) {
             tally.fail(
                 kExitUsage,
                 QStringLiteral("%1 %2 is above the unit's full scale of %3 %2; nothing was "
@@ -235,8 +236,7 @@ void set(const Invocation& invocation, core::Supply& supply, Tally& tally, Resul
                          QString::fromStdString(protocol::plainNumber(*scale * core::kMaxCount))));
             return;
         }
-        count =
-            protocol::roundHalfEvenToInt16(std::min(counts, double(core::kMaxCount))).value_or(0);
+        count = *within;
     }
     const auto outcome = supply.program(channel, count);
     tally.take(outcome);
@@ -343,9 +343,9 @@ Result runOperation(const Invocation& invocation, core::Supply& supply) {
             const auto outcome = supply.send(invocation.sendText.toLatin1());
             tally.take(outcome);
             result.json.insert(QStringLiteral("sent"), invocation.sendText);
-            result.json.insert(QStringLiteral("reply"), legible(outcome.reply));
+            result.json.insert(QStringLiteral("reply"), core::legibleBytes(outcome.reply));
             if (outcome.done()) {
-                result.lines << legible(outcome.reply);
+                result.lines << core::legibleBytes(outcome.reply);
             }
             break;
         }

@@ -15,9 +15,6 @@ namespace zov::ctl {
 // One CSV field: quoted (quotes doubled) when it holds a comma, a quote or a
 // line break, else as it is.
 [[nodiscard]] QByteArray csvField(const QString& text);
-// Bytes from the unit with framing and other bytes outside printable ASCII
-// spelt out ("<STX>2730;<CR><LF>", "<9F>"), at most `limit` bytes of them.
-[[nodiscard]] QString legible(const QByteArray& bytes, int limit = 256);
 
 // One whole line (a newline is added) on standard output, flushed.
 void writeOut(const QByteArray& line);
