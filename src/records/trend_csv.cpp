@@ -47,13 +47,7 @@ TrendSnapshot takeSnapshot(const TrendStore& store, std::int64_t fromMs, std::in
     snapshot.wallClockAtZeroMs = store.wallClockMs(0);
     for (int q = 0; q < kQuantities; ++q) {
         const TrendSeries& source = store.series(q);
-        const std::size_t first = source.lowerBound(fromMs);
-        const std::size_t end = source.upperBound(toMs);
-        TrendSeries& copy = snapshot.series.emplace_back(std::max<std::size_t>(end - first, 1));
-        for (std::size_t i = first; i < end; ++i) {
-            const TrendPoint p = source.at(i);
-            copy.append(p.timeMs, p.value);
-        }
+        snapshot.series.emplace_back(source, source.lowerBound(fromMs), source.upperBound(toMs));
     }
     const MarkerLog& markers = store.markers();
     const std::size_t first = markers.lowerBound(fromMs);

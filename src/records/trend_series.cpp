@@ -4,7 +4,20 @@
 
 namespace zov::records {
 
-TrendSeries::TrendSeries(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {}
+TrendSeries::TrendSeries(std::size_t capacity)
+    : capacity_(std::max<std::size_t>(capacity, 1)), pyramid_(capacity_) {}
+
+TrendSeries::TrendSeries(const TrendSeries& source, std::size_t first, std::size_t end)
+    : TrendSeries(end - first) {
+    // Copied as stored and summed up in one pass, not point by point.
+    ring_.reserve(end - first);
+    for (std::size_t i = first; i < end; ++i) {
+        ring_.push_back(source.ring_[source.slot(i)]);
+    }
+    count_ = ring_.size();
+    baseMs_ = source.baseMs_;
+    pyramid_.rebuild(ring_);
+}
 
 void TrendSeries::append(std::int64_t timeMs, float value) {
     if (count_ == 0) {
@@ -15,33 +28,41 @@ void TrendSeries::append(std::int64_t timeMs, float value) {
     if (timeMs - baseMs_ > std::int64_t{UINT32_MAX}) {
         rebase(timeMs);
     }
-    const Packed packed{static_cast<std::uint32_t>(timeMs - baseMs_), value};
+    const PackedPoint packed{static_cast<std::uint32_t>(timeMs - baseMs_), value};
+    std::size_t written = head_;
     if (count_ < capacity_) {
         // The ring grows as readings come, up to its capacity, so an idle
         // console holds nothing.
+        written = slot(count_);
         if (ring_.size() < capacity_) {
             if (ring_.size() == ring_.capacity()) {
                 ring_.reserve(std::min(capacity_, std::max<std::size_t>(1024, ring_.size() * 2)));
             }
             ring_.push_back(packed);
         } else {
-            ring_[slot(count_)] = packed;
+            ring_[written] = packed;
         }
         ++count_;
     } else {
         ring_[head_] = packed;
         head_ = (head_ + 1) % capacity_;
     }
+    pyramid_.update(ring_, written);
 }
 
 void TrendSeries::clear() {
     ring_.clear();
+    pyramid_.clear();
     head_ = 0;
     count_ = 0;
 }
 
 TrendPoint TrendSeries::at(std::size_t i) const {
-    const Packed& p = ring_[slot(i)];
+    return pointIn(slot(i));
+}
+
+TrendPoint TrendSeries::pointIn(std::size_t slot) const {
+    const PackedPoint& p = ring_[slot];
     return {baseMs_ + p.offsetMs, p.value};
 }
 
@@ -91,6 +112,36 @@ std::size_t TrendSeries::upperBound(std::int64_t timeMs) const {
     return low;
 }
 
+std::size_t TrendSeries::lowerBoundFrom(std::size_t from, std::int64_t timeMs) const {
+    std::size_t low = from;
+    std::size_t probe = from;
+    for (std::size_t step = 1; probe < count_ && at(probe).timeMs < timeMs; step *= 2) {
+        low = probe + 1;
+        probe = low + step;
+    }
+    std::size_t high = std::min(probe, count_);
+    while (low < high) {
+        const std::size_t mid = low + (high - low) / 2;
+        if (at(mid).timeMs < timeMs) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    return low;
+}
+
+Extremes TrendSeries::extremes(std::size_t first, std::size_t end) const {
+    // The indices are one run of slots, or two where the ring wraps.
+    Extremes found;
+    const std::size_t from = slot(first);
+    const std::size_t length = end - first;
+    const std::size_t beforeWrap = std::min(length, capacity_ - from);
+    pyramid_.scan(ring_, from, from + beforeWrap, found);
+    pyramid_.scan(ring_, 0, length - beforeWrap, found);
+    return found;
+}
+
 std::vector<TrendPoint> TrendSeries::decimated(std::int64_t fromMs, std::int64_t toMs,
                                                int buckets) const {
     std::vector<TrendPoint> out;
@@ -110,36 +161,29 @@ std::vector<TrendPoint> TrendSeries::decimated(std::int64_t fromMs, std::int64_t
             out.push_back(at(i));
         }
     } else {
+        // Bucket b holds the times t with (t - fromMs) * buckets / span >= b
+        // (the last one also toMs itself): it starts at the first point at or
+        // after fromMs + ceil(b * span / buckets).
         const std::int64_t span = toMs - fromMs;
-        std::int64_t bucket = -1;
-        TrendPoint low{};
-        TrendPoint high{};
-        const auto flush = [&] {
-            if (bucket < 0) {
-                return;
+        std::size_t bucketStart = first;
+        for (std::int64_t b = 1; b <= buckets; ++b) {
+            const std::size_t bucketEnd =
+                b == buckets
+                    ? end
+                    : lowerBoundFrom(bucketStart, fromMs + (b * span + buckets - 1) / buckets);
+            if (bucketEnd > bucketStart) {
+                const Extremes e = extremes(bucketStart, bucketEnd);
+                const TrendPoint low = pointIn(e.low);
+                const TrendPoint high = pointIn(e.high);
+                const bool lowFirst = (e.low + capacity_ - head_) % capacity_ <=
+                                      (e.high + capacity_ - head_) % capacity_;
+                out.push_back(lowFirst ? low : high);
+                if (e.low != e.high) {
+                    out.push_back(lowFirst ? high : low);
+                }
             }
-            const bool lowFirst = low.timeMs <= high.timeMs;
-            out.push_back(lowFirst ? low : high);
-            if (low.timeMs != high.timeMs || low.value != high.value) {
-                out.push_back(lowFirst ? high : low);
-            }
-        };
-        for (std::size_t i = first; i < end; ++i) {
-            const TrendPoint p = at(i);
-            const std::int64_t b =
-                std::min<std::int64_t>(buckets - 1, (p.timeMs - fromMs) * buckets / span);
-            if (b != bucket) {
-                flush();
-                bucket = b;
-                low = p;
-                high = p;
-            } else if (p.value < low.value) {
-                low = p;
-            } else if (p.value > high.value) {
-                high = p;
-            }
+            bucketStart = std::max(bucketStart, bucketEnd);
         }
-        flush();
     }
     if (end < count_) {
         out.push_back(at(end));

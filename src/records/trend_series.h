@@ -1,12 +1,15 @@
 // The readings of one monitor kept for the trend view: a ring of compact
 // points bounded by count, so a week of polling holds the last day and never
 // more, and a min/max reduction of any time window to a few points per pixel
-// column for display. Pure C++: no Qt, no widgets.
+// column for display, read from a min/max pyramid beside the ring so a day
+// costs about what a minute does. Pure C++: no Qt, no widgets.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "records/trend_pyramid.h"
 
 namespace zov::records {
 
@@ -21,6 +24,8 @@ class TrendSeries {
 public:
     // Holds at most `capacity` points; the oldest go first.
     explicit TrendSeries(std::size_t capacity);
+    // The points [first, end) of `source`, held in a ring just that large.
+    TrendSeries(const TrendSeries& source, std::size_t first, std::size_t end);
 
     // Times are taken as non-decreasing: a time before the newest point is
     // kept as the newest point's time, so the series stays in order.
@@ -40,30 +45,35 @@ public:
     [[nodiscard]] std::size_t upperBound(std::int64_t timeMs) const;
 
     // The points of [fromMs, toMs] reduced to at most two per bucket (the
-    // bucket's lowest and highest, in time order) for `buckets` equal time
-    // buckets, plus the nearest point outside each end so a line reaches the
-    // edges. A window with few points comes back whole.
+    // bucket's lowest and highest, the earliest of equals, in time order) for
+    // `buckets` equal time buckets, plus the nearest point outside each end so
+    // a line reaches the edges. A window with few points comes back whole.
+    // Costs about buckets * log(size()), however many points the window holds.
     [[nodiscard]] std::vector<TrendPoint> decimated(std::int64_t fromMs, std::int64_t toMs,
                                                     int buckets) const;
 
-    // Bytes held by the points (allocated, whether filled or not).
-    [[nodiscard]] std::size_t bytesHeld() const { return ring_.capacity() * sizeof(Packed); }
+    // Bytes held by the points and their pyramid (allocated, whether filled or not).
+    [[nodiscard]] std::size_t bytesHeld() const {
+        return ring_.capacity() * sizeof(PackedPoint) + pyramid_.bytesHeld();
+    }
 
 private:
-    // Eight bytes a point: the time as an offset from the series' base.
-    struct Packed {
-        std::uint32_t offsetMs;
-        float value;
-    };
     // Points further apart than this cannot share a base; older ones go.
     static constexpr std::int64_t kMaxSpanMs = std::int64_t{1} << 31;
 
     [[nodiscard]] std::size_t slot(std::size_t i) const { return (head_ + i) % capacity_; }
     void rebase(std::int64_t newestMs);
     void dropOldest(std::size_t n);
+    // lowerBound(timeMs) for a time at or after that of index `from`, searched
+    // outward from there: a column's end lies near its start, in memory too.
+    [[nodiscard]] std::size_t lowerBoundFrom(std::size_t from, std::int64_t timeMs) const;
+    // The lowest and highest point of the indices [first, end), the earliest of equals.
+    [[nodiscard]] Extremes extremes(std::size_t first, std::size_t end) const;
+    [[nodiscard]] TrendPoint pointIn(std::size_t slot) const;
 
     std::size_t capacity_;
-    std::vector<Packed> ring_;
+    std::vector<PackedPoint> ring_;
+    MinMaxPyramid pyramid_;
     std::size_t head_ = 0;  // slot of the oldest point
     std::size_t count_ = 0;
     std::int64_t baseMs_ = 0;

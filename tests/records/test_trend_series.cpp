@@ -10,6 +10,48 @@
 using namespace zov::records;
 using zov::core::SupplyEvent;
 
+namespace {
+
+// The reduction read off every point of the span: per bucket the earliest
+// lowest and the earliest highest, in the order they were read.
+std::vector<TrendPoint> scanOfEveryPoint(const TrendSeries& series, std::int64_t from,
+                                         std::int64_t to, int buckets) {
+    std::vector<TrendPoint> out;
+    const std::size_t first = series.lowerBound(from);
+    const std::size_t end = series.upperBound(to);
+    if (first > 0) {
+        out.push_back(series.at(first - 1));
+    }
+    if (end - first <= std::size_t(2 * buckets)) {
+        for (std::size_t i = first; i < end; ++i) {
+            out.push_back(series.at(i));
+        }
+    } else {
+        std::vector<std::pair<std::size_t, std::size_t>> lowHigh(std::size_t(buckets), {end, end});
+        for (std::size_t i = first; i < end; ++i) {
+            const TrendPoint p = series.at(i);
+            auto& [low, high] = lowHigh[std::size_t(
+                std::min<std::int64_t>(buckets - 1, (p.timeMs - from) * buckets / (to - from)))];
+            low = low == end || p.value < series.at(low).value ? i : low;
+            high = high == end || p.value > series.at(high).value ? i : high;
+        }
+        for (const auto& [low, high] : lowHigh) {
+            if (low != end) {
+                out.push_back(series.at(std::min(low, high)));
+                if (low != high) {
+                    out.push_back(series.at(std::max(low, high)));
+                }
+            }
+        }
+    }
+    if (end < series.size()) {
+        out.push_back(series.at(end));
+    }
+    return out;
+}
+
+}  // namespace
+
 class TrendSeriesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -17,6 +59,8 @@ private slots:
     void timesStayInOrderAndExact();
     void decimationKeepsEachBucketsExtremes();
     void fewPointsComeBackWhole();
+    void pyramidDrawsWhatAScanOfEveryPointDraws_data();
+    void pyramidDrawsWhatAScanOfEveryPointDraws();
     void markersAreBoundedAndLaned();
     void timeTicksAtRoundSteps_data();
     void timeTicksAtRoundSteps();
@@ -35,8 +79,9 @@ void TrendSeriesTest::ringDropsTheOldest() {
     for (std::size_t i = 1; i < series.size(); ++i) {
         QCOMPARE(series.at(i).value, series.at(i - 1).value + 1);
     }
-    // The memory stays at the capacity however long it runs.
-    QVERIFY(series.bytesHeld() <= 100 * 8);
+    // The memory stays at the capacity however long it runs: 8 bytes a
+    // point and at most a sixth more for their pyramid.
+    QVERIFY(series.bytesHeld() <= 100 * 8 * 7 / 6);
     QCOMPARE(series.lowerBound(200 * 66), std::size_t(50));
     QCOMPARE(series.upperBound(200 * 66), std::size_t(51));
     QCOMPARE(series.lowerBound(0), std::size_t(0));
@@ -111,6 +156,59 @@ void TrendSeriesTest::fewPointsComeBackWhole() {
     QCOMPARE(shown[1].timeMs, std::int64_t(10000));
     QVERIFY(series.decimated(20000, 10000, 100).empty());
     QVERIFY(TrendSeries(10).decimated(0, 1000, 100).empty());
+}
+
+void TrendSeriesTest::pyramidDrawsWhatAScanOfEveryPointDraws_data() {
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("appended");
+    QTest::addColumn<int>("levels");      // distinct values; 0: any float
+    QTest::addColumn<int>("sameTimeIn");  // one reading in n keeps the time before; 0: none
+    QTest::addColumn<int>("buckets");
+    QTest::newRow("growing, many ties") << 5000 << 3000 << 4 << 0 << 100;
+    QTest::newRow("ring wrapped") << 4000 << 10007 << 0 << 0 << 300;
+    QTest::newRow("wrapped, equal times") << 3000 << 7000 << 6 << 3 << 37;
+    QTest::newRow("odd capacity, one bucket") << 4099 << 9001 << 0 << 0 << 1;
+    QTest::newRow("more columns than points") << 2000 << 2600 << 0 << 0 << 1900;
+    QTest::newRow("a day at 66 ms, a screen wide")
+        << int(24 * 3600 * 1000 / 66) << int(24 * 3600 * 1000 / 66) + 777 << 0 << 0 << 1270;
+}
+
+void TrendSeriesTest::pyramidDrawsWhatAScanOfEveryPointDraws() {
+    QFETCH(int, capacity);
+    QFETCH(int, appended);
+    QFETCH(int, levels);
+    QFETCH(int, sameTimeIn);
+    QFETCH(int, buckets);
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> anyValue(-50, 50);
+    std::uniform_int_distribution<int> level(0, std::max(levels - 1, 0));
+    TrendSeries series{std::size_t(capacity)};
+    std::int64_t now = 0;
+    for (int i = 0; i < appended; ++i) {
+        now += sameTimeIn > 0 && int(random() % unsigned(sameTimeIn)) == 0 ? 0 : 60 + random() % 13;
+        series.append(now, levels > 0 ? float(level(random)) : anyValue(random));
+    }
+    const std::int64_t oldest = series.oldest().timeMs;
+    // So must a copy of a part of it, as an export takes one.
+    const TrendSeries copy(series, series.size() / 4, series.size() * 3 / 4);
+    std::uniform_int_distribution<std::int64_t> start(oldest - 1000, now);
+    for (int round = 0; round < 40; ++round) {
+        const std::int64_t from = start(random);
+        const std::int64_t to =
+            from + 1 + std::int64_t(random() % std::uint64_t(now - oldest + 2000));
+        for (const TrendSeries* kept : {static_cast<const TrendSeries*>(&series), &copy}) {
+            const std::vector<TrendPoint> drawn = kept->decimated(from, to, buckets);
+            const std::vector<TrendPoint> scanned = scanOfEveryPoint(*kept, from, to, buckets);
+            QCOMPARE(drawn.size(), scanned.size());
+            for (std::size_t i = 0; i < drawn.size(); ++i) {
+                QVERIFY2(
+                    drawn[i].timeMs == scanned[i].timeMs && drawn[i].value == scanned[i].value,
+                    qPrintable(QStringLiteral("span %1..%2, point %3").arg(from).arg(to).arg(i)));
+            }
+        }
+    }
+    // What the pyramid adds stays a small part of the points' own bytes.
+    QVERIFY(series.bytesHeld() <= series.capacity() * 8 * 7 / 6);
 }
 
 void TrendSeriesTest::markersAreBoundedAndLaned() {

@@ -1,0 +1,119 @@
+#include "trend_pyramid.h"
+
+#include <algorithm>
+
+namespace zov::records {
+namespace {
+
+// Strictly lower or higher only, so on equal values the earliest stays.
+void take(std::size_t low, float lowValue, std::size_t high, float highValue, Extremes& extremes) {
+    if (!extremes.any) {
+        extremes = {low, high, lowValue, highValue, true};
+        return;
+    }
+    if (lowValue < extremes.lowValue) {
+        extremes.low = low;
+        extremes.lowValue = lowValue;
+    }
+    if (highValue > extremes.highValue) {
+        extremes.high = high;
+        extremes.highValue = highValue;
+    }
+}
+
+}  // namespace
+
+void MinMaxPyramid::update(const std::vector<PackedPoint>& points, std::size_t slot) {
+    std::size_t index = slot;
+    std::size_t most = capacity_;  // entries a full ring has at this level
+    for (std::size_t level = 1; sizeAt(points, level - 1) > 1; ++level) {
+        if (levels_.size() < level) {
+            levels_.emplace_back();
+        }
+        std::vector<Node>& nodes = levels_[level - 1];
+        const std::size_t needed = (sizeAt(points, level - 1) + kFanOut - 1) / kFanOut;
+        most = (most + kFanOut - 1) / kFanOut;
+        if (nodes.size() < needed) {
+            // Grown like the ring, never past a full ring's need.
+            if (nodes.capacity() < needed) {
+                nodes.reserve(std::min(most, std::max<std::size_t>(64, nodes.size() * 2)));
+            }
+            nodes.resize(needed);
+        }
+        index /= kFanOut;
+        summarize(points, level, index);
+    }
+}
+
+void MinMaxPyramid::rebuild(const std::vector<PackedPoint>& points) {
+    levels_.clear();
+    for (std::size_t level = 1; sizeAt(points, level - 1) > 1; ++level) {
+        const std::size_t below = sizeAt(points, level - 1);
+        levels_.emplace_back((below + kFanOut - 1) / kFanOut);
+        for (std::size_t index = 0; index < levels_.back().size(); ++index) {
+            summarize(points, level, index);
+        }
+    }
+}
+
+void MinMaxPyramid::summarize(const std::vector<PackedPoint>& points, std::size_t level,
+                              std::size_t index) {
+    const std::size_t first = index * kFanOut;
+    Extremes block;
+    scanLevel(points, level - 1, first, std::min(first + kFanOut, sizeAt(points, level - 1)),
+              block);
+    levels_[level - 1][index] = {static_cast<std::uint32_t>(block.low),
+                                 static_cast<std::uint32_t>(block.high), block.lowValue,
+                                 block.highValue};
+}
+
+void MinMaxPyramid::scan(const std::vector<PackedPoint>& points, std::size_t from, std::size_t to,
+                         Extremes& extremes) const {
+    scanRange(points, 0, from, to, extremes);
+}
+
+void MinMaxPyramid::scanRange(const std::vector<PackedPoint>& points, std::size_t level,
+                              std::size_t from, std::size_t to, Extremes& extremes) const {
+    // The whole blocks inside the range are read a level up, the rest here,
+    // in slot order.
+    if (level < levels_.size()) {
+        const std::size_t firstWhole = (from + kFanOut - 1) / kFanOut;
+        const std::size_t endWhole = to / kFanOut;
+        if (firstWhole < endWhole) {
+            scanLevel(points, level, from, firstWhole * kFanOut, extremes);
+            scanRange(points, level + 1, firstWhole, endWhole, extremes);
+            scanLevel(points, level, endWhole * kFanOut, to, extremes);
+            return;
+        }
+    }
+    scanLevel(points, level, from, to, extremes);
+}
+
+void MinMaxPyramid::scanLevel(const std::vector<PackedPoint>& points, std::size_t level,
+                              std::size_t from, std::size_t to, Extremes& extremes) const {
+    if (level == 0) {
+        for (std::size_t slot = from; slot < to; ++slot) {
+            take(slot, points[slot].value, slot, points[slot].value, extremes);
+        }
+        return;
+    }
+    const std::vector<Node>& nodes = levels_[level - 1];
+    for (std::size_t i = from; i < to; ++i) {
+        const Node& node = nodes[i];
+        take(node.low, node.lowValue, node.high, node.highValue, extremes);
+    }
+}
+
+std::size_t MinMaxPyramid::sizeAt(const std::vector<PackedPoint>& points, std::size_t level) const {
+    return level == 0 ? points.size() : levels_[level - 1].size();
+}
+
+std::size_t MinMaxPyramid::bytesHeld() const {
+    std::size_t bytes = 0;
+    for (const std::vector<Node>& nodes : levels_) {
+        bytes += nodes.capacity() * sizeof(Node);
+    }
+    return bytes;
+}
+
+}  // namespace zov::records
