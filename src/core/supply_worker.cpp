@@ -23,12 +23,15 @@ const char* callFateName(CallFate fate) {
 // Everything the worker's thread owns, built and destroyed on that thread
 // (members go in reverse order: the supply before the exchange it uses).
 struct SupplyWorker::Core {
-    QObject host;  // the wake-ups are queued to it
     MainState state;
     SessionEvents events;
     CommandExchange exchange{state};
     Supply supply{exchange, state, events};
     Poller poller{supply};
+    // The wake-ups are queued to it, and the link's signals reach the supply
+    // through it; it goes first, so a socket closing as the exchange is
+    // destroyed no longer reaches a supply already gone.
+    QObject host;
 };
 
 class SupplyWorker::Thread : public QThread {
