@@ -97,21 +97,20 @@ void EventPublisher::publish() {
         attribute.fire_archive_event();
     }
     device_.limitWrites(readings);
-    Tango::DevState state = tangoState(condition);
+    const Tango::DevState state = tangoState(condition);
     if (state != pushedState_) {
         pushedState_ = state;
+        // Without a value Tango pushes the device's own state and status.
         device_.set_state(state);
-        device_.push_change_event("State", &state);
-        device_.push_archive_event("State", &state);
+        device_.push_change_event("State");
+        device_.push_archive_event("State");
     }
     const std::string status = statusOf(readings, situation);
     if (status != pushedStatus_) {
         pushedStatus_ = status;
-        statusBuffer_ = status;
         device_.set_status(status);
-        Tango::DevString text = statusBuffer_.data();
-        device_.push_change_event("Status", &text);
-        device_.push_archive_event("Status", &text);
+        device_.push_change_event("Status");
+        device_.push_archive_event("Status");
     }
 }
 

@@ -46,7 +46,6 @@ private:
     std::vector<std::optional<Shown>> pushed_;
     std::optional<Tango::DevState> pushedState_;
     std::string pushedStatus_;
-    std::string statusBuffer_;
     std::thread thread_;
 };
 

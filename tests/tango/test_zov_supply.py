@@ -106,7 +106,7 @@ class ZovSupplyServer(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.stop()
+        assert cls.server.stop() == 0, "the server did not end cleanly; see " + cls.server.log.name
         for unit in cls.units:
             unit.process.terminate()
             unit.process.wait(10)
