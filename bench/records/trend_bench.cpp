@@ -2,7 +2,7 @@
 // step: the cost of one redraw (decimate the shown span, replace the series,
 // render the window to a pixmap) for several spans, the CSV export of all of
 // it, and the memory a full day of readings holds. Prints; asserts nothing.
-// Usage: zov-trend-bench [hours, default 4] [picture.png of the last redraw]
+// Usage: zov-trend-bench [hours, default 4] [picture.png of the window at the 24 h span]
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -111,16 +111,16 @@ int main(int argc, char* argv[]) {
             window.redrawNow();
             decimateMs += double(clock.nsecsElapsed()) / 1e6;
             clock.restart();
-            // The charts lay their axes out when events are processed.
+            // The panes paint when events are processed.
             QApplication::processEvents();
-            const QPixmap shown = window.grab();
+            const QPixmap shown = window.plots()->grab();
             renderMs += double(clock.nsecsElapsed()) / 1e6;
-            if (round == kRounds - 1 && !picture.isEmpty() && span == 3600 * 1000) {
-                shown.save(picture);
+            if (round == kRounds - 1 && !picture.isEmpty() && span == 24 * 3600 * 1000) {
+                window.grab().save(picture);
             }
         }
         for (int q = 0; q < zov::records::kQuantities; ++q) {
-            points += int(window.line(q)->count());
+            points += int(window.pane(q)->points().size());
         }
         // The reduction alone, as the window asks it of the five series.
         QElapsedTimer reduce;
@@ -131,7 +131,7 @@ int main(int argc, char* argv[]) {
             }
         }
         std::printf(
-            "span %5.2f h: decimate %6.3f ms, decimate + replace %6.2f ms, lay out + render "
+            "span %5.2f h: decimate %6.3f ms, decimate + replace %6.2f ms, render the six panes "
             "%6.2f ms, %d points drawn in %d plot columns\n",
             double(span) / 3.6e6, double(reduce.nsecsElapsed()) / 1e6 / kRounds,
             decimateMs / kRounds, renderMs / kRounds, points, window.pane(0)->plotColumns());

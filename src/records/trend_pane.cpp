@@ -1,76 +1,208 @@
 #include "trend_pane.h"
 
-#include <QGraphicsLayout>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace zov::records {
 namespace {
 
-// Room for a value axis' title and labels on the left.
+// Room for the title and the value labels on the left.
 constexpr int kLeftInset = 92;
 constexpr int kRightInset = 16;
 constexpr int kTopInset = 8;
 constexpr int kBottomInset = 8;
 constexpr int kTimeLabelsInset = 34;
+constexpr int kMarkSize = 9;
+constexpr int kHoverReach = 6;  // pixels from a mark's centre
+const QColor kGrid(0xe0, 0xe0, 0xe0);
+const QColor kFrame(0xb0, 0xb0, 0xb0);
 
 }  // namespace
 
-TrendPane::TrendPane(QAbstractAxis* valueAxis, bool timeLabels, QWidget* parent)
-    : QChartView(new QChart, parent), timeAxis_(new QCategoryAxis), timeLabels_(timeLabels) {
-    QChart* c = chart();
-    c->legend()->hide();
-    c->setMargins(QMargins(0, 0, 0, 0));
-    c->setBackgroundRoundness(0);
-    c->layout()->setContentsMargins(0, 0, 0, 0);
-    timeAxis_->setLabelsVisible(timeLabels);
-    timeAxis_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    c->addAxis(timeAxis_, Qt::AlignBottom);
-    c->addAxis(valueAxis, Qt::AlignLeft);
-    setRenderHint(QPainter::Antialiasing, false);
-    setRubberBand(QChartView::HorizontalRubberBand);
+TrendPane::TrendPane(const QString& title, bool timeLabels, QWidget* parent)
+    : QWidget(parent),
+      title_(title),
+      timeLabels_(timeLabels),
+      band_(new QRubberBand(QRubberBand::Rectangle, this)) {
     setMinimumHeight(timeLabels ? 110 : 80);
-    connect(timeAxis_, &QValueAxis::rangeChanged, this, [this](qreal from, qreal to) {
-        if (!showing_) {
-            emit timeRangeChosen(from, to);
-        }
-    });
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TrendPane::setLine(QList<QPointF> points, const QColor& colour) {
+    points_ = std::move(points);
+    colour_ = colour;
+    emit lineReplaced();
+    update();
+}
+
+void TrendPane::setValueScale(const ValueScale& scale) {
+    scale_ = scale;
+    update();
+}
+
+void TrendPane::setRows(const QStringList& captions) {
+    rows_ = captions;
+    update();
+}
+
+void TrendPane::setMarks(std::vector<Mark> marks) {
+    marks_ = std::move(marks);
+    update();
 }
 
 void TrendPane::showTimeRange(double fromMs, double toMs, const TimeTicks& ticks) {
-    showing_ = true;
-    timeAxis_->setRange(fromMs, toMs);
-    // The same labels may stand a day apart: the times decide.
-    if (tickTimes_ != ticks.wallMs) {
-        tickTimes_ = ticks.wallMs;
-        for (const QString& label : timeAxis_->categoriesLabels()) {
-            timeAxis_->remove(label);
-        }
-        for (std::size_t i = 0; i < ticks.wallMs.size(); ++i) {
-            timeAxis_->append(ticks.labels.at(qsizetype(i)), double(ticks.wallMs[i]));
+    fromMs_ = fromMs;
+    toMs_ = std::max(toMs, fromMs + 1);
+    ticks_ = ticks;
+    update();
+}
+
+QRect TrendPane::plotArea() const {
+    const int bottom = timeLabels_ ? kTimeLabelsInset : kBottomInset;
+    return {kLeftInset, kTopInset, std::max(1, width() - kLeftInset - kRightInset),
+            std::max(1, height() - kTopInset - bottom)};
+}
+
+double TrendPane::xOf(double ms) const {
+    const QRect area = plotArea();
+    return area.left() + (ms - fromMs_) / (toMs_ - fromMs_) * area.width();
+}
+
+double TrendPane::msAt(double x) const {
+    const QRect area = plotArea();
+    return fromMs_ + (x - area.left()) / area.width() * (toMs_ - fromMs_);
+}
+
+double TrendPane::yOf(double value) const {
+    const QRect area = plotArea();
+    return area.top() + area.height() -
+           (value - scale_.min) / (scale_.max - scale_.min) * area.height();
+}
+
+double TrendPane::rowY(int row) const {
+    const QRect area = plotArea();
+    const auto rows = double(std::max<qsizetype>(rows_.size(), 1));
+    return area.top() + area.height() - (row + 0.6) / (rows + 0.2) * area.height();
+}
+
+void TrendPane::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    const QRect area = plotArea();
+    painter.fillRect(area, Qt::white);
+    paintGrid(painter, area);
+    painter.setClipRect(area);
+    if (rows_.isEmpty()) {
+        paintLine(painter, area);
+    } else {
+        paintMarks(painter);
+    }
+    painter.setClipping(false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(kFrame);
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+}
+
+void TrendPane::paintGrid(QPainter& painter, const QRect& area) const {
+    const QFontMetrics metrics(font());
+    for (std::size_t i = 0; i < ticks_.wallMs.size(); ++i) {
+        const int x = int(std::lround(xOf(double(ticks_.wallMs[i]))));
+        painter.setPen(kGrid);
+        painter.drawLine(x, area.top(), x, area.bottom());
+        if (timeLabels_) {
+            painter.setPen(palette().color(QPalette::WindowText));
+            const QString& label = ticks_.labels.at(qsizetype(i));
+            painter.drawText(QRect(x - 60, area.bottom() + 4, 120, metrics.height()),
+                             Qt::AlignHCenter | Qt::AlignTop, label);
         }
     }
-    timeAxis_->setStartValue(fromMs);
-    showing_ = false;
+    const auto label = [&](double y, const QString& text) {
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QRect(0, int(y) - metrics.height() / 2, area.left() - 5, metrics.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, text);
+    };
+    if (!rows_.isEmpty()) {
+        for (int row = 0; row < rows_.size(); ++row) {
+            label(rowY(row), rows_.at(row));
+        }
+    } else {
+        for (int i = 0; i < scale_.ticks; ++i) {
+            const double value = scale_.min + i * scale_.step;
+            const int y = int(std::lround(yOf(value)));
+            painter.setPen(kGrid);
+            painter.drawLine(area.left(), y, area.right(), y);
+            label(y, QString::number(value, 'f', scale_.decimals));
+        }
+    }
+    // The title runs up the left edge, as an axis title does.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    painter.save();
+    painter.setFont(small);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.translate(4, area.center().y());
+    painter.rotate(-90);
+    painter.drawText(QRect(-area.height() / 2, 0, area.height(), QFontMetrics(small).height()),
+                     Qt::AlignCenter, title_);
+    painter.restore();
 }
 
-int TrendPane::plotColumns() const {
-    return std::max(1, int(chart()->plotArea().width()));
+void TrendPane::paintLine(QPainter& painter, const QRect& area) const {
+    if (points_.isEmpty()) {
+        return;
+    }
+    QPolygonF line;
+    line.reserve(points_.size());
+    const double xScale = area.width() / (toMs_ - fromMs_);
+    const double yScale = area.height() / (scale_.max - scale_.min);
+    const double bottom = area.top() + area.height();
+    for (const QPointF& p : points_) {
+        line.append(QPointF(area.left() + (p.x() - fromMs_) * xScale,
+                            bottom - (p.y() - scale_.min) * yScale));
+    }
+    painter.setPen(QPen(colour_, 1));
+    if (line.size() == 1) {
+        painter.drawPoint(line.first());
+    } else {
+        painter.drawPolyline(line);
+    }
 }
 
-void TrendPane::resizeEvent(QResizeEvent* event) {
-    QChartView::resizeEvent(event);
-    placePlotArea();
+void TrendPane::paintMarks(QPainter& painter) const {
+    const QRectF shape(-kMarkSize / 2.0, -kMarkSize / 2.0, kMarkSize, kMarkSize);
+    for (const Mark& mark : marks_) {
+        painter.setPen(mark.colour.darker(130));
+        painter.setBrush(mark.colour);
+        const QRectF at = shape.translated(xOf(mark.atMs), rowY(mark.row));
+        if (mark.square) {
+            painter.drawRect(at);
+        } else {
+            painter.drawEllipse(at);
+        }
+    }
 }
 
-void TrendPane::placePlotArea() {
-    const QSizeF size = chart()->size();
-    const double bottom = timeLabels_ ? kTimeLabelsInset : kBottomInset;
-    const QRectF area(kLeftInset, kTopInset, std::max(1.0, size.width() - kLeftInset - kRightInset),
-                      std::max(1.0, size.height() - kTopInset - bottom));
-    // Set on every redraw, not only when it moved: the value axis takes the
-    // room for its labels from this, and new labels would be elided otherwise.
-    chart()->setPlotArea(area);
+bool TrendPane::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    // The mark drawn last is the one on top.
+    const auto hit = std::find_if(marks_.rbegin(), marks_.rend(), [&](const Mark& mark) {
+        return std::abs(xOf(mark.atMs) - at.x()) <= kHoverReach &&
+               std::abs(rowY(mark.row) - at.y()) <= kHoverReach;
+    });
+    if (hit == marks_.rend()) {
+        QToolTip::hideText();
+    } else {
+        emit markHovered(hit->id, static_cast<QHelpEvent*>(event)->globalPos());
+    }
+    return true;
 }
 
 void TrendPane::wheelEvent(QWheelEvent* event) {
@@ -79,10 +211,43 @@ void TrendPane::wheelEvent(QWheelEvent* event) {
         event->ignore();
         return;
     }
-    const QPointF at =
-        chart()->mapToValue(chart()->mapFromScene(mapToScene(event->position().toPoint())));
-    emit wheelZoom(at.x(), steps > 0 ? 0.8 : 1.25);
+    emit wheelZoom(msAt(event->position().x()), steps > 0 ? 0.8 : 1.25);
     event->accept();
+}
+
+void TrendPane::mousePressEvent(QMouseEvent* event) {
+    const QRect area = plotArea();
+    const int x = int(event->position().x());
+    if (event->button() == Qt::RightButton) {
+        const double middle = (fromMs_ + toMs_) / 2;
+        const double span = toMs_ - fromMs_;
+        emit timeRangeChosen(middle - span, middle + span);
+    } else if (event->button() == Qt::LeftButton && area.contains(event->position().toPoint())) {
+        bandStart_ = x;
+        band_->setGeometry(QRect(x, area.top(), 1, area.height()));
+        band_->show();
+    }
+}
+
+void TrendPane::mouseMoveEvent(QMouseEvent* event) {
+    if (bandStart_ >= 0) {
+        const QRect area = plotArea();
+        const int x = std::clamp(int(event->position().x()), area.left(), area.right());
+        band_->setGeometry(QRect(std::min(x, bandStart_), area.top(), std::abs(x - bandStart_) + 1,
+                                 area.height()));
+    }
+}
+
+void TrendPane::mouseReleaseEvent(QMouseEvent*) {
+    if (bandStart_ < 0) {
+        return;
+    }
+    const QRect band = band_->geometry();
+    band_->hide();
+    bandStart_ = -1;
+    if (band.width() > 3) {
+        emit timeRangeChosen(msAt(band.left()), msAt(band.right()));
+    }
 }
 
 }  // namespace zov::records

@@ -113,13 +113,32 @@ std::size_t TrendSeries::upperBound(std::int64_t timeMs) const {
 }
 
 std::size_t TrendSeries::lowerBoundFrom(std::size_t from, std::int64_t timeMs) const {
-    std::size_t low = from;
-    std::size_t probe = from;
-    for (std::size_t step = 1; probe < count_ && at(probe).timeMs < timeMs; step *= 2) {
-        low = probe + 1;
-        probe = low + step;
+    if (from >= count_ || at(from).timeMs >= timeMs) {
+        return from;
     }
-    std::size_t high = std::min(probe, count_);
+    // Everything before `low` is earlier than timeMs; `high` is not, or the end.
+    std::size_t low = from + 1;
+    std::size_t high = count_;
+    const std::int64_t kept = std::max<std::int64_t>(newest().timeMs - oldest().timeMs, 1);
+    const auto ahead = static_cast<std::size_t>((timeMs - at(from).timeMs) *
+                                                static_cast<std::int64_t>(count_ - 1) / kept);
+    std::size_t probe = std::min(from + std::max<std::size_t>(ahead, 1), count_ - 1);
+    std::size_t step = 1;
+    if (at(probe).timeMs < timeMs) {
+        while (probe < count_ && at(probe).timeMs < timeMs) {
+            low = probe + 1;
+            probe = low + step;
+            step *= 2;
+        }
+        high = std::min(probe, count_);
+    } else {
+        high = probe;
+        while (high - low > step && at(high - step).timeMs >= timeMs) {
+            high -= step;
+            step *= 2;
+        }
+        low = std::max(low, high > step ? high - step : low);
+    }
     while (low < high) {
         const std::size_t mid = low + (high - low) / 2;
         if (at(mid).timeMs < timeMs) {

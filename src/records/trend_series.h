@@ -61,11 +61,16 @@ private:
     // Points further apart than this cannot share a base; older ones go.
     static constexpr std::int64_t kMaxSpanMs = std::int64_t{1} << 31;
 
-    [[nodiscard]] std::size_t slot(std::size_t i) const { return (head_ + i) % capacity_; }
+    // Without a division: both parts are below the capacity.
+    [[nodiscard]] std::size_t slot(std::size_t i) const {
+        const std::size_t s = head_ + i;
+        return s < capacity_ ? s : s - capacity_;
+    }
     void rebase(std::int64_t newestMs);
     void dropOldest(std::size_t n);
-    // lowerBound(timeMs) for a time at or after that of index `from`, searched
-    // outward from there: a column's end lies near its start, in memory too.
+    // lowerBound(timeMs) for a time at or after that of index `from`: readings
+    // come at a steady pace, so the search starts where the mean step puts
+    // the time and widens from there, in a few steps near each other.
     [[nodiscard]] std::size_t lowerBoundFrom(std::size_t from, std::int64_t timeMs) const;
     // The lowest and highest point of the indices [first, end), the earliest of equals.
     [[nodiscard]] Extremes extremes(std::size_t first, std::size_t end) const;

@@ -1,6 +1,5 @@
 #include "trend_window.h"
 
-#include <QCategoryAxis>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,30 +38,28 @@ constexpr std::array<QRgb, kQuantities> kLineColours{
     {0x1f4e9c, 0xb3261e, 0xa86400, 0x2e7d32, 0x6a1b9a}};
 
 struct LaneLook {
-    const char* name;
-    double row;
+    int row;
     QRgb colour;
-    QScatterSeries::MarkerShape shape;
+    bool square;
 };
 // In MarkerLane order; X-ray on and off share a row.
 constexpr std::array<LaneLook, kMarkerLanes> kLanes{{
-    {"X-ray on", 4, 0x2e7d32, QScatterSeries::MarkerShapeRectangle},
-    {"X-ray off", 4, 0x9e9e9e, QScatterSeries::MarkerShapeRectangle},
-    {"Fault", 3, 0xc62828, QScatterSeries::MarkerShapeCircle},
-    {"Interlock", 2, 0xef6c00, QScatterSeries::MarkerShapeCircle},
-    {"Arc", 1, 0x6a1b9a, QScatterSeries::MarkerShapeCircle},
-    {"Session", 0, 0x1565c0, QScatterSeries::MarkerShapeCircle},
+    {4, 0x2e7d32, true},
+    {4, 0x9e9e9e, true},
+    {3, 0xc62828, false},
+    {2, 0xef6c00, false},
+    {1, 0x6a1b9a, false},
+    {0, 0x1565c0, false},
 }};
+// Marks drawn later cover earlier ones: "off" goes first, so an "on"
+// sharing its pixels stays in sight.
+constexpr std::array<MarkerLane, kMarkerLanes> kDrawOrder{{MarkerLane::XrayOff, MarkerLane::XrayOn,
+                                                           MarkerLane::Fault, MarkerLane::Interlock,
+                                                           MarkerLane::Arc, MarkerLane::Session}};
 
-// A label needs about this much room along its axis, or the chart elides it.
+// A label needs about this much room along its axis.
 constexpr int kTimeLabelPitch = 110;
 constexpr int kValueLabelPitch = 24;
-
-void applyScale(QValueAxis& axis, const ValueScale& scale) {
-    axis.setRange(scale.min, scale.max);
-    axis.setTickCount(scale.ticks);
-    axis.setLabelFormat(QStringLiteral("%.%1f").arg(scale.decimals));
-}
 
 QPushButton* addButton(QHBoxLayout* row, const char* name, const QString& caption,
                        const QString& tip) {
@@ -190,64 +187,29 @@ QWidget* TrendWindow::buildPlots() {
     stack->setSpacing(0);
     for (int q = 0; q < kQuantities; ++q) {
         const Quantity& quantity = kTrendQuantities.at(q);
-        auto* axis = new QValueAxis;
-        axis->setTitleText(QString::fromUtf8(quantity.title));
-        QFont title = axis->titleFont();
-        title.setPointSizeF(title.pointSizeF() * 0.85);
-        axis->setTitleFont(title);
-        applyScale(*axis, valueScale(0, 1, 4));
-        auto* pane = new TrendPane(axis, false);
+        auto* pane = new TrendPane(QString::fromUtf8(quantity.title), false);
         pane->setObjectName(QStringLiteral("cht_%1").arg(QLatin1String(quantity.variable)));
         pane->setAccessibleName(
             QStringLiteral("%1 against time").arg(QLatin1String(quantity.caption)));
-        auto* line = new QLineSeries;
-        line->setName(QLatin1String(quantity.caption));
-        line->setPen(QPen(QColor(kLineColours.at(q)), 1.5));
-        pane->chart()->addSeries(line);
-        line->attachAxis(&pane->timeAxis());
-        line->attachAxis(axis);
+        pane->setValueScale(valueScale(0, 1, 4));
         panes_.at(q) = pane;
-        lines_.at(q) = line;
-        valueAxes_.at(q) = axis;
         stack->addWidget(pane, 2);
     }
 
-    auto* rows = new QCategoryAxis;
-    rows->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    rows->setRange(-0.6, 4.6);
-    rows->setGridLineVisible(false);
-    for (const char* row : {"Session", "Arc", "Interlock", "Fault", "X-ray"}) {
-        rows->append(QLatin1String(row), rows->count());
-    }
-    eventsPane_ = new TrendPane(rows, true);
+    eventsPane_ = new TrendPane(QStringLiteral("Events"), true);
     eventsPane_->setObjectName(QStringLiteral("cht_EVENTS"));
     eventsPane_->setAccessibleName(QStringLiteral("Events against time"));
-    // Series added later draw over earlier ones: "off" goes first, so an
-    // "on" sharing its pixels stays in sight.
-    for (const MarkerLane drawn : {MarkerLane::XrayOff, MarkerLane::XrayOn, MarkerLane::Fault,
-                                   MarkerLane::Interlock, MarkerLane::Arc, MarkerLane::Session}) {
-        const auto l = int(drawn);
-        const LaneLook& look = kLanes.at(l);
-        auto* series = new QScatterSeries;
-        series->setName(QLatin1String(look.name));
-        series->setMarkerShape(look.shape);
-        series->setMarkerSize(9);
-        series->setColor(QColor(look.colour));
-        series->setBorderColor(QColor(look.colour).darker(130));
-        eventsPane_->chart()->addSeries(series);
-        series->attachAxis(&eventsPane_->timeAxis());
-        series->attachAxis(rows);
-        connect(series, &QScatterSeries::hovered, this, [this, l](const QPointF& point, bool on) {
-            if (on) {
-                showMarkerDetail(MarkerLane(l), point);
-            }
-        });
-        lanes_.at(l) = series;
-    }
+    eventsPane_->setRows({QStringLiteral("Session"), QStringLiteral("Arc"),
+                          QStringLiteral("Interlock"), QStringLiteral("Fault"),
+                          QStringLiteral("X-ray")});
     eventsPane_->setFixedHeight(150);
+    connect(eventsPane_, &TrendPane::markHovered, this, &TrendWindow::showMarkerDetail);
     stack->addWidget(eventsPane_, 0);
 
-    for (TrendPane* pane : panes_) {
+    std::array<TrendPane*, kQuantities + 1> all{};
+    std::copy(panes_.begin(), panes_.end(), all.begin());
+    all.back() = eventsPane_;
+    for (TrendPane* pane : all) {
         connect(pane, &TrendPane::wheelZoom, this, [this](double atMs, double factor) {
             zoom(factor, std::int64_t(atMs) - store_.wallClockMs(0));
         });
@@ -256,14 +218,19 @@ QWidget* TrendWindow::buildPlots() {
                       std::int64_t(toMs) - store_.wallClockMs(0));
         });
     }
-    connect(eventsPane_, &TrendPane::wheelZoom, this, [this](double atMs, double factor) {
-        zoom(factor, std::int64_t(atMs) - store_.wallClockMs(0));
-    });
-    connect(eventsPane_, &TrendPane::timeRangeChosen, this, [this](double fromMs, double toMs) {
-        showRange(std::int64_t(fromMs) - store_.wallClockMs(0),
-                  std::int64_t(toMs) - store_.wallClockMs(0));
-    });
     return plots_;
+}
+
+int TrendWindow::marksShown(MarkerLane lane) const {
+    const MarkerLog& markers = store_.markers();
+    const auto& marks = eventsPane_->marks();
+    return int(std::count_if(marks.begin(), marks.end(), [&](const TrendPane::Mark& mark) {
+        return mark.id < markers.size() && markers.at(mark.id).lane == lane;
+    }));
+}
+
+QColor TrendWindow::laneColour(MarkerLane lane) {
+    return QColor(kLanes.at(std::size_t(lane)).colour);
 }
 
 std::pair<std::int64_t, std::int64_t> TrendWindow::visibleRange() const {
@@ -343,12 +310,10 @@ void TrendWindow::redrawNow() {
     const auto [from, to] = visibleRange();
     const std::int64_t wallFrom = store_.wallClockMs(from);
     const std::int64_t wallTo = store_.wallClockMs(to);
-    eventsPane_->placePlotArea();
     const TimeTicks ticks =
         timeTicks(wallFrom, wallTo, eventsPane_->plotColumns() / kTimeLabelPitch,
                   QDateTime::fromMSecsSinceEpoch(wallTo).offsetFromUtc());
     for (int q = 0; q < kQuantities; ++q) {
-        panes_.at(q)->placePlotArea();
         panes_.at(q)->showTimeRange(double(wallFrom), double(wallTo), ticks);
         if (shown_.at(q)->isChecked()) {
             drawLine(q, from, to);
@@ -369,8 +334,9 @@ void TrendWindow::redrawNow() {
 }
 
 void TrendWindow::drawLine(int quantity, std::int64_t fromMs, std::int64_t toMs) {
+    TrendPane* pane = panes_.at(quantity);
     const std::vector<TrendPoint> points =
-        store_.series(quantity).decimated(fromMs, toMs, panes_.at(quantity)->plotColumns());
+        store_.series(quantity).decimated(fromMs, toMs, pane->plotColumns());
     QList<QPointF> shown;
     shown.reserve(qsizetype(points.size()));
     float low = 0;
@@ -384,47 +350,42 @@ void TrendWindow::drawLine(int quantity, std::int64_t fromMs, std::int64_t toMs)
             any = true;
         }
     }
-    lines_.at(quantity)->replace(shown);
+    pane->setLine(std::move(shown), QColor(kLineColours.at(quantity)));
     if (!autoscale_->isChecked() || !any) {
         return;
     }
     // A flat reading gets a band around it, so it sits mid-pane, not on an edge.
     const double pad = high > low ? (double(high) - double(low)) * 0.04
                                   : std::max(0.05, std::abs(double(high)) * 0.02);
-    applyScale(*valueAxes_.at(quantity),
-               valueScale(double(low) - pad, double(high) + pad,
-                          std::min(5, int(panes_.at(quantity)->chart()->plotArea().height()) /
-                                          kValueLabelPitch)));
+    pane->setValueScale(valueScale(double(low) - pad, double(high) + pad,
+                                   std::min(5, pane->height() / kValueLabelPitch)));
 }
 
 void TrendWindow::drawMarkers(std::int64_t fromMs, std::int64_t toMs) {
     const MarkerLog& markers = store_.markers();
     const int columns = eventsPane_->plotColumns() / 4;
-    for (int l = 0; l < kMarkerLanes; ++l) {
-        QList<QPointF> shown;
-        for (std::size_t i : markers.visible(MarkerLane(l), fromMs, toMs, columns)) {
-            shown.append(
-                QPointF(double(store_.wallClockMs(markers.at(i).timeMs)), kLanes.at(l).row));
+    std::vector<TrendPane::Mark> marks;
+    for (const MarkerLane lane : kDrawOrder) {
+        const LaneLook& look = kLanes.at(std::size_t(lane));
+        for (std::size_t i : markers.visible(lane, fromMs, toMs, columns)) {
+            marks.push_back({double(store_.wallClockMs(markers.at(i).timeMs)), look.row,
+                             QColor(look.colour), look.square, i});
         }
-        lanes_.at(l)->replace(shown);
     }
+    eventsPane_->setMarks(std::move(marks));
 }
 
-void TrendWindow::showMarkerDetail(MarkerLane lane, const QPointF& point) {
+void TrendWindow::showMarkerDetail(std::size_t marker, const QPoint& at) {
     const MarkerLog& markers = store_.markers();
-    const std::int64_t at = std::int64_t(point.x()) - store_.wallClockMs(0);
-    // The marker drawn there is the first of its lane at or after the point.
-    for (std::size_t i = markers.lowerBound(at - 1); i < markers.size(); ++i) {
-        const Marker& m = markers.at(i);
-        if (m.lane == lane) {
-            QToolTip::showText(QCursor::pos(),
-                               QStringLiteral("%1  %2: %3")
-                                   .arg(csvTimestamp(store_.wallClockMs(m.timeMs)).mid(11, 12),
-                                        eventName(m.kind), m.detail),
-                               this);
-            return;
-        }
+    if (marker >= markers.size()) {
+        return;
     }
+    const Marker& m = markers.at(marker);
+    QToolTip::showText(at,
+                       QStringLiteral("%1  %2: %3")
+                           .arg(csvTimestamp(store_.wallClockMs(m.timeMs)).mid(11, 12),
+                                eventName(m.kind), m.detail),
+                       this);
 }
 
 QString TrendWindow::suggestedName(const char* extension) const {

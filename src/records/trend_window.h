@@ -9,11 +9,8 @@
 #include <QDialog>
 #include <QFutureWatcher>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPushButton>
-#include <QScatterSeries>
 #include <QTimer>
-#include <QValueAxis>
 #include <array>
 #include <functional>
 #include <utility>
@@ -57,10 +54,10 @@ public:
     void savePicture();
     void saveCsv();
 
-    QLineSeries* line(int quantity) const { return lines_.at(quantity); }
-    QScatterSeries* lane(MarkerLane lane) const { return lanes_.at(std::size_t(lane)); }
-    QValueAxis* valueAxis(int quantity) const { return valueAxes_.at(quantity); }
     TrendPane* pane(int quantity) const { return panes_.at(quantity); }
+    // The marks of a lane drawn now.
+    [[nodiscard]] int marksShown(MarkerLane lane) const;
+    [[nodiscard]] static QColor laneColour(MarkerLane lane);
     TrendPane* eventsPane() const { return eventsPane_; }
     QWidget* plots() const { return plots_; }
 
@@ -83,7 +80,7 @@ private:
     void markFollowing(bool follow);
     void drawLine(int quantity, std::int64_t fromMs, std::int64_t toMs);
     void drawMarkers(std::int64_t fromMs, std::int64_t toMs);
-    void showMarkerDetail(MarkerLane lane, const QPointF& point);
+    void showMarkerDetail(std::size_t marker, const QPoint& at);
     void onCsvDone(const QString& path);
     QString suggestedName(const char* extension) const;
 
@@ -95,10 +92,7 @@ private:
     QTimer redrawTimer_;
 
     std::array<TrendPane*, kQuantities> panes_{};
-    std::array<QLineSeries*, kQuantities> lines_{};
-    std::array<QValueAxis*, kQuantities> valueAxes_{};
     std::array<QCheckBox*, kQuantities> shown_{};
-    std::array<QScatterSeries*, kMarkerLanes> lanes_{};
     TrendPane* eventsPane_ = nullptr;
     QWidget* plots_ = nullptr;
     QComboBox* span_ = nullptr;

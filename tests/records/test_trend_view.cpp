@@ -54,10 +54,6 @@ struct TrendRig {
     QTemporaryDir files;
 };
 
-QList<QPointF> pointsOf(const QLineSeries* line) {
-    return line->points();
-}
-
 }  // namespace
 
 Q_DECLARE_METATYPE(zov::records::CsvOutcome)
@@ -98,26 +94,26 @@ void TrendViewTest::readingsBeforeOpeningAreShown() {
     TrendWindow* window = rig.open();
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
-    QTRY_COMPARE(window->line(0)->count(), 2);
-    const QList<QPointF> kv = pointsOf(window->line(0));
+    QTRY_COMPARE(window->pane(0)->points().size(), 2);
+    const QList<QPointF> kv = window->pane(0)->points();
     QCOMPARE(kv.at(0), QPointF(double(kWallAtZero + 1000), 40.5));
     QCOMPARE(kv.at(1), QPointF(double(kWallAtZero + 1132), 41.0));
-    QCOMPARE(window->line(1)->count(), 1);
-    QCOMPARE(window->line(2)->count(), 0);
-    QCOMPARE(window->lane(records::MarkerLane::Arc)->count(), 1);
-    QCOMPARE(window->lane(records::MarkerLane::Session)->count(), 2);
+    QCOMPARE(window->pane(1)->points().size(), 1);
+    QCOMPARE(window->pane(2)->points().size(), 0);
+    QCOMPARE(window->marksShown(records::MarkerLane::Arc), 1);
+    QCOMPARE(window->marksShown(records::MarkerLane::Session), 2);
     // The last ten minutes, ending at the newest.
     QCOMPARE(window->visibleRange(), std::pair(std::int64_t(60000 - 600000), std::int64_t(60000)));
-    QVERIFY(window->valueAxis(0)->min() <= 40.5 && window->valueAxis(0)->max() >= 41.0);
+    QVERIFY(window->pane(0)->valueScale().min <= 40.5 && window->pane(0)->valueScale().max >= 41.0);
     // An empty pane reads 0, 0.25 ... 1; the time axis ticks on whole minutes.
-    QCOMPARE(std::tuple(window->valueAxis(2)->min(), window->valueAxis(2)->max(),
-                        window->valueAxis(2)->tickCount()),
-             std::tuple(0.0, 1.0, 5));
-    QCategoryAxis& time = window->eventsPane()->timeAxis();
-    QVERIFY(time.count() >= 2);
-    for (const QString& label : time.categoriesLabels()) {
-        const auto at = std::int64_t(time.endValue(label));
-        QCOMPARE(QDateTime::fromMSecsSinceEpoch(at).toString("hh:mm:ss.zzz"), label + ":00.000");
+    const records::ValueScale empty = window->pane(2)->valueScale();
+    QCOMPARE(std::tuple(empty.min, empty.max, empty.ticks), std::tuple(0.0, 1.0, 5));
+    const records::TimeTicks& time = window->eventsPane()->timeTicks();
+    QVERIFY(time.labels.size() >= 2);
+    for (qsizetype i = 0; i < time.labels.size(); ++i) {
+        QCOMPARE(
+            QDateTime::fromMSecsSinceEpoch(time.wallMs[std::size_t(i)]).toString("hh:mm:ss.zzz"),
+            time.labels.at(i) + ":00.000");
     }
 }
 
@@ -132,20 +128,20 @@ void TrendViewTest::oneWindowThatKeepsNoDataOfItsOwn() {
     rig.read(700, "Fil_I_Mon", 2.2);  // with no window open
     TrendWindow* second = rig.open();
     QVERIFY(second != nullptr);
-    QTRY_COMPARE(second->line(2)->count(), 2);
+    QTRY_COMPARE(second->pane(2)->points().size(), 2);
 }
 
 void TrendViewTest::liveReadingsAreDrawnOnTheTimerNotPerReading() {
     TrendRig rig;
     TrendWindow* window = rig.open();
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    QTRY_COMPARE(window->line(3)->count(), 0);
-    QSignalSpy replaced(window->line(3), &QXYSeries::pointsReplaced);
+    QTRY_COMPARE(window->pane(3)->points().size(), 0);
+    QSignalSpy replaced(window->pane(3), &records::TrendPane::lineReplaced);
     for (int i = 0; i < 100; ++i) {
         rig.read(i * 66, "LVPS24", -15.0 + i * 0.001);
     }
-    QCOMPARE(window->line(3)->count(), 0);
-    QTRY_COMPARE(window->line(3)->count(), 100);
+    QCOMPARE(window->pane(3)->points().size(), 0);
+    QTRY_COMPARE(window->pane(3)->points().size(), 100);
     QCOMPARE(replaced.count(), 1);
 
     // Hidden, nothing is redrawn however many readings come.
@@ -157,7 +153,7 @@ void TrendViewTest::liveReadingsAreDrawnOnTheTimerNotPerReading() {
     QTest::qWait(TrendWindow::kRedrawMs * 2);
     QCOMPARE(replaced.count(), 0);
     window->show();
-    QTRY_COMPARE(window->line(3)->count(), 200);
+    QTRY_COMPARE(window->pane(3)->points().size(), 200);
 }
 
 void TrendViewTest::hoursOfReadingsAreReducedForDisplay() {
@@ -174,14 +170,14 @@ void TrendViewTest::hoursOfReadingsAreReducedForDisplay() {
     window->redrawNow();
     const int columns = window->pane(0)->plotColumns();
     QVERIFY(columns > 100);
-    QVERIFY2(
-        window->line(0)->count() <= 2 * columns + 2,
-        qPrintable(
-            QStringLiteral("%1 points in %2 columns").arg(window->line(0)->count()).arg(columns)));
-    const QList<QPointF> shown = pointsOf(window->line(0));
+    QVERIFY2(window->pane(0)->points().size() <= 2 * columns + 2,
+             qPrintable(QStringLiteral("%1 points in %2 columns")
+                            .arg(window->pane(0)->points().size())
+                            .arg(columns)));
+    const QList<QPointF> shown = window->pane(0)->points();
     QVERIFY(
         std::any_of(shown.begin(), shown.end(), [](const QPointF& p) { return p.y() == 99.0; }));
-    QVERIFY(window->valueAxis(0)->max() >= 99.0);
+    QVERIFY(window->pane(0)->valueScale().max >= 99.0);
 }
 
 void TrendViewTest::zoomPanAndFollow() {
@@ -252,7 +248,8 @@ void TrendViewTest::markersSharingPixelsStayInSight() {
     for (const records::MarkerLane lane :
          {records::MarkerLane::XrayOn, records::MarkerLane::XrayOff, records::MarkerLane::Fault,
           records::MarkerLane::Interlock, records::MarkerLane::Arc}) {
-        QVERIFY2(pixelsOf(window->lane(lane)->color()) > 0, qPrintable(window->lane(lane)->name()));
+        QVERIFY2(pixelsOf(TrendWindow::laneColour(lane)) > 0,
+                 qPrintable(QString::number(int(lane))));
     }
 }
 
