@@ -146,6 +146,16 @@ void ZovSupply::init_device() {
         set_archive_event(name, true, false);
     }
     readProperties();
+    // Init starts over: nothing of the link before it counts.
+    {
+        std::lock_guard lock(linkMutex_);
+        linkUp_ = false;
+        linkProblem_.clear();
+    }
+    opening_ = false;
+    secondsDown_ = 0;
+    voltageLimit_.reset();
+    currentLimit_.reset();
     worker_ = std::make_unique<core::SupplyWorker>();
     // Direct: the worker's thread tells it, and this device has no event loop.
     QObject::connect(worker_.get(), &core::SupplyWorker::linkLost, [this](const QString& why) {
