@@ -19,6 +19,7 @@ constexpr int kBottomInset = 8;
 constexpr int kTimeLabelsInset = 34;
 constexpr int kMarkSize = 9;
 constexpr int kHoverReach = 6;  // pixels from a mark's centre
+constexpr qsizetype kTextsKept = 64;
 const QColor kGrid(0xe0, 0xe0, 0xe0);
 const QColor kFrame(0xb0, 0xb0, 0xb0);
 
@@ -26,11 +27,14 @@ const QColor kFrame(0xb0, 0xb0, 0xb0);
 
 TrendPane::TrendPane(const QString& title, bool timeLabels, QWidget* parent)
     : QWidget(parent),
-      title_(title),
       timeLabels_(timeLabels),
       band_(new QRubberBand(QRubberBand::Rectangle, this)) {
     setMinimumHeight(timeLabels ? 110 : 80);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    title_.font = font();
+    title_.font.setPointSizeF(title_.font.pointSizeF() * 0.85);
+    title_.text.setText(title);
+    title_.text.setTextFormat(Qt::PlainText);
 }
 
 void TrendPane::setLine(QList<QPointF> points, const QColor& colour) {
@@ -108,23 +112,37 @@ void TrendPane::paintEvent(QPaintEvent*) {
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 }
 
+const QStaticText& TrendPane::text(const QString& shown) const {
+    // The few labels a pane shows come back redraw after redraw: laid out
+    // once, not shaped afresh twice a second.
+    if (texts_.size() > kTextsKept) {
+        texts_.clear();
+    }
+    auto found = texts_.find(shown);
+    if (found == texts_.end()) {
+        found = texts_.insert(shown, QStaticText(shown));
+        found->setTextFormat(Qt::PlainText);
+        found->prepare(QTransform(), font());
+    }
+    return *found;
+}
+
 void TrendPane::paintGrid(QPainter& painter, const QRect& area) const {
-    const QFontMetrics metrics(font());
     for (std::size_t i = 0; i < ticks_.wallMs.size(); ++i) {
         const int x = int(std::lround(xOf(double(ticks_.wallMs[i]))));
         painter.setPen(kGrid);
         painter.drawLine(x, area.top(), x, area.bottom());
         if (timeLabels_) {
             painter.setPen(palette().color(QPalette::WindowText));
-            const QString& label = ticks_.labels.at(qsizetype(i));
-            painter.drawText(QRect(x - 60, area.bottom() + 4, 120, metrics.height()),
-                             Qt::AlignHCenter | Qt::AlignTop, label);
+            const QStaticText& label = text(ticks_.labels.at(qsizetype(i)));
+            painter.drawStaticText(QPointF(x - label.size().width() / 2, area.bottom() + 4), label);
         }
     }
-    const auto label = [&](double y, const QString& text) {
+    const auto label = [&](double y, const QString& shown) {
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QRect(0, int(y) - metrics.height() / 2, area.left() - 5, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, text);
+        const QStaticText& label = text(shown);
+        painter.drawStaticText(
+            QPointF(area.left() - 5 - label.size().width(), y - label.size().height() / 2), label);
     };
     if (!rows_.isEmpty()) {
         for (int row = 0; row < rows_.size(); ++row) {
@@ -140,15 +158,12 @@ void TrendPane::paintGrid(QPainter& painter, const QRect& area) const {
         }
     }
     // The title runs up the left edge, as an axis title does.
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
     painter.save();
-    painter.setFont(small);
+    painter.setFont(title_.font);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.translate(4, area.center().y());
     painter.rotate(-90);
-    painter.drawText(QRect(-area.height() / 2, 0, area.height(), QFontMetrics(small).height()),
-                     Qt::AlignCenter, title_);
+    painter.drawStaticText(QPointF(-title_.text.size().width() / 2, 0), title_.text);
     painter.restore();
 }
 

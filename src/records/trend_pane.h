@@ -8,9 +8,12 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPointF>
 #include <QRubberBand>
+#include <QStaticText>
 #include <QWidget>
 #include <vector>
 
@@ -78,8 +81,12 @@ private:
     void paintGrid(QPainter& painter, const QRect& area) const;
     void paintLine(QPainter& painter, const QRect& area) const;
     void paintMarks(QPainter& painter) const;
+    [[nodiscard]] const QStaticText& text(const QString& shown) const;
 
-    QString title_;
+    struct Title {
+        QFont font;
+        QStaticText text;
+    } title_;
     bool timeLabels_;
     double fromMs_ = 0;
     double toMs_ = 1;
@@ -91,6 +98,7 @@ private:
     std::vector<Mark> marks_;
     QRubberBand* band_;
     int bandStart_ = -1;
+    mutable QHash<QString, QStaticText> texts_;  // labels as laid out, a few dozen at most
 };
 
 }  // namespace zov::records
