@@ -21,7 +21,10 @@ namespace zov::records {
 class TrafficLogWindow : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kRefreshMs = 150;
+    // New rows are taken in at this pace, like the trend window's redraws:
+    // each refresh repaints the rows in view, so a faster pace costs the
+    // console thread several per cent of a core while polling.
+    static constexpr int kRefreshMs = 500;
     // The filter is applied once typing has paused this long.
     static constexpr int kFilterDelayMs = 250;
 
