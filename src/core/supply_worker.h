@@ -140,8 +140,7 @@ public:
 
     // Starts the update cycle with one step every `intervalMs`, or stops it
     // with 0, as a call with `deadline`.
-    std::future<CallResult<Nothing>> setPolling(int intervalMs,
-                                                std::chrono::milliseconds deadline);
+    std::future<CallResult<Nothing>> setPolling(int intervalMs, std::chrono::milliseconds deadline);
 
     // The readings as of the last call or change; any thread, no exchange.
     [[nodiscard]] SupplyReadings latest() const;

@@ -49,8 +49,9 @@ std::variant<DeviceSettings, QString> settingsFrom(
     const std::string* port = given("Port");
     const QString link = port ? QString::fromStdString(*port).trimmed() : QString();
     if (link.isEmpty()) {
-        return QStringLiteral("the Port property is not set: give the serial device "
-                              "(/dev/ttyUSB0, COM3) or host:port of the supply");
+        return QStringLiteral(
+            "the Port property is not set: give the serial device "
+            "(/dev/ttyUSB0, COM3) or host:port of the supply");
     }
     // "host:port" is TCP; a serial device name never ends in ":digits" (a
     // Windows "COM3" has no colon).
@@ -78,7 +79,8 @@ std::variant<DeviceSettings, QString> settingsFrom(
             known = known || (value && *value == speed);
         }
         if (!known) {
-            return QStringLiteral("the Baud property \"%1\" is no speed of the unit (115200 or 9600)")
+            return QStringLiteral(
+                       "the Baud property \"%1\" is no speed of the unit (115200 or 9600)")
                 .arg(QString::fromStdString(*baud));
         }
         settings.baud = *value;
@@ -86,8 +88,9 @@ std::variant<DeviceSettings, QString> settingsFrom(
     if (const std::string* period = given("UpdatePeriodMs")) {
         const auto value = wholeNumber(*period, kShortestPeriodMs, kLongestPeriodMs);
         if (!value) {
-            return QStringLiteral("the UpdatePeriodMs property \"%1\" is not a whole number of "
-                                  "milliseconds from %2 to %3")
+            return QStringLiteral(
+                       "the UpdatePeriodMs property \"%1\" is not a whole number of "
+                       "milliseconds from %2 to %3")
                 .arg(QString::fromStdString(*period))
                 .arg(kShortestPeriodMs)
                 .arg(kLongestPeriodMs);
@@ -97,8 +100,9 @@ std::variant<DeviceSettings, QString> settingsFrom(
     if (const std::string* limit = given("ReplyTimeLimitMs")) {
         const auto value = wholeNumber(*limit, kShortestReplyLimitMs, kLongestReplyLimitMs);
         if (!value) {
-            return QStringLiteral("the ReplyTimeLimitMs property \"%1\" is not a whole number of "
-                                  "milliseconds from %2 to %3")
+            return QStringLiteral(
+                       "the ReplyTimeLimitMs property \"%1\" is not a whole number of "
+                       "milliseconds from %2 to %3")
                 .arg(QString::fromStdString(*limit))
                 .arg(kShortestReplyLimitMs)
                 .arg(kLongestReplyLimitMs);

@@ -81,8 +81,8 @@ Shown commErrors(const SupplyReadings& readings) {
 }
 
 const char* const kFaultNames[core::kFaultFlags.size()] = {
-    "arc", "temperature", "over-voltage", "under-voltage", "over-current", "under-current",
-    "watchdog"};
+    "arc",          "temperature",   "over-voltage", "under-voltage",
+    "over-current", "under-current", "watchdog"};
 
 }  // namespace
 
@@ -129,8 +129,7 @@ std::string statusOf(const SupplyReadings& readings, const DeviceSituation& situ
     if (!readings.xrayOn.live()) {
         return readings.xrayOn.known()
                    ? "The supply does not answer: its readings are stale since " +
-                         readings.xrayOn.staleSince.toString(Qt::ISODateWithMs).toStdString() +
-                         "."
+                         readings.xrayOn.staleSince.toString(Qt::ISODateWithMs).toStdString() + "."
                    : "Waiting for the supply's first status.";
     }
     QStringList lines;
@@ -178,8 +177,7 @@ const std::vector<AttributeRow>& attributeRows() {
          "The current setpoint the unit reports holding",
          [](R r) { return setpoint(r, Channel::B); }},
         {"FilamentCurrent", Kind::Double, std::nullopt, "A", "%5.3f", "Filament current",
-         "The unit's filament current monitor",
-         [](R r) { return monitor(r, Monitor::Filament); }},
+         "The unit's filament current monitor", [](R r) { return monitor(r, Monitor::Filament); }},
         {"FilamentLimit", Kind::Double, Channel::C, "A", "%5.3f", "Filament limit",
          "The filament current limit the unit holds; a write programs it",
          [](R r) { return setpoint(r, Channel::C); }},
@@ -194,8 +192,7 @@ const std::vector<AttributeRow>& attributeRows() {
         {"XrayOn", Kind::Bool, std::nullopt, "", "", "X-ray on",
          "Whether the unit reports its X-ray output on", [](R r) { return flag(r.xrayOn); }},
         {"InterlockOpen", Kind::Bool, std::nullopt, "", "", "Interlock open",
-         "Whether the unit reports its interlock open",
-         [](R r) { return flag(r.interlockOpen); }},
+         "Whether the unit reports its interlock open", [](R r) { return flag(r.interlockOpen); }},
         {"Faults", Kind::Strings, std::nullopt, "", "", "Faults",
          "The fault flags the unit reports raised: arc, temperature, over-voltage, "
          "under-voltage, over-current, under-current, watchdog, supply",

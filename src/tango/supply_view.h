@@ -42,8 +42,8 @@ struct DeviceSituation {
 // The names of the raised fault flags, in the order of the unit's fault word.
 [[nodiscard]] std::vector<std::string> raisedFaults(const core::SupplyReadings& readings);
 
-using Value = std::variant<std::monostate, double, bool, std::int32_t, std::string,
-                           std::vector<std::string>>;
+using Value =
+    std::variant<std::monostate, double, bool, std::int32_t, std::string, std::vector<std::string>>;
 struct Shown {
     Value value;  // monostate: the unit has not given it
     bool valid = false;

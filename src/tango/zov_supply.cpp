@@ -56,8 +56,8 @@ void requireDone(const char* operation, const core::CallResult<Reported>& result
                                        "unit may not be answering)"),
                  operation);
         case core::CallFate::NotTaken:
-            fail("ZOV_Stopping", what + QStringLiteral(": nothing was sent, the device is stopping"),
-                 operation);
+            fail("ZOV_Stopping",
+                 what + QStringLiteral(": nothing was sent, the device is stopping"), operation);
         case core::CallFate::Ran:
             break;
     }
@@ -74,9 +74,10 @@ void requireDone(const char* operation, const core::CallResult<Reported>& result
                             .arg(quoted(reported.command), quoted(reported.reply)),
                  operation);
         case core::Answer::NoAnswer:
-            fail("ZOV_NoAnswer",
-                 what + QStringLiteral(": the unit did not answer %1").arg(quoted(reported.command)),
-                 operation);
+            fail(
+                "ZOV_NoAnswer",
+                what + QStringLiteral(": the unit did not answer %1").arg(quoted(reported.command)),
+                operation);
         case core::Answer::Unreadable:
             fail("ZOV_Unreadable",
                  what + QStringLiteral(": the answer to %1 was not its answer: %2")
@@ -159,10 +160,10 @@ void ZovSupply::init_device() {
     worker_ = std::make_unique<core::SupplyWorker>();
     // Direct: the worker's thread tells it, and this device has no event loop.
     QObject::connect(worker_.get(), &core::SupplyWorker::linkLost, [this](const QString& why) {
-                std::lock_guard lock(linkMutex_);
-                linkUp_ = false;
-                linkProblem_ = why;
-            });
+        std::lock_guard lock(linkMutex_);
+        linkUp_ = false;
+        linkProblem_ = why;
+    });
     if (settingsProblem_.isEmpty()) {
         openLink();
         (void)worker_->setPolling(settings_.updatePeriodMs, core::SupplyWorker::kNoDeadline);
@@ -172,7 +173,8 @@ void ZovSupply::init_device() {
 
 void ZovSupply::readProperties() {
     Tango::DbData data;
-    for (const char* name : {"Port", "Baud", "UpdatePeriodMs", "ReplyTimeLimitMs", "XrayOnAllowed"}) {
+    for (const char* name :
+         {"Port", "Baud", "UpdatePeriodMs", "ReplyTimeLimitMs", "XrayOnAllowed"}) {
         data.push_back(Tango::DbDatum(name));
     }
     std::map<std::string, std::string> properties;
@@ -189,6 +191,7 @@ void ZovSupply::readProperties() {
     auto settings = settingsFrom(properties);
     if (const auto* problem = std::get_if<QString>(&settings)) {
         settingsProblem_ = *problem;
+        settings_ = {};  // nothing allowed of settings that did not load
         return;
     }
     settings_ = std::get<DeviceSettings>(settings);
@@ -260,7 +263,8 @@ DeviceSituation ZovSupply::situation() const {
     {
         std::lock_guard lock(linkMutex_);
         situation.linkUp = linkUp_;
-        situation.linkProblem = linkProblem_.isEmpty() ? QStringLiteral("opening it") : linkProblem_;
+        situation.linkProblem =
+            linkProblem_.isEmpty() ? QStringLiteral("opening it") : linkProblem_;
     }
     situation.seasoning = seasoning_;
     situation.settingsProblem = settingsProblem_;
@@ -350,7 +354,7 @@ void ZovSupply::read_attr_hardware(std::vector<long>&) {
 }
 
 Shown ZovSupply::shownFor(std::size_t row, const core::SupplyReadings& readings,
-                         Condition condition) {
+                          Condition condition) {
     Shown shown = attributeRows()[row].read(readings);
     // No answer, or no link: nothing the device holds is confirmed.
     if (condition == Condition::Unknown) {
@@ -443,36 +447,32 @@ void ZovSupply::switchOn() {
     if (latest.xrayOn.live() && *latest.xrayOn.value) {
         return;
     }
-    requireDone("On", worker_->callAndWait(
-                          [](core::Supply& supply) {
-                              return reportOf(supply.setXray(true), supply);
-                          },
-                          kQueueDeadline));
+    requireDone("On",
+                worker_->callAndWait(
+                    [](core::Supply& supply) { return reportOf(supply.setXray(true), supply); },
+                    kQueueDeadline));
 }
 
 void ZovSupply::switchOff() {
-    requireDone("Off", worker_->callAndWait(
-                           [](core::Supply& supply) {
-                               return reportOf(supply.setXray(false), supply);
-                           },
-                           kQueueDeadline));
+    requireDone("Off",
+                worker_->callAndWait(
+                    [](core::Supply& supply) { return reportOf(supply.setXray(false), supply); },
+                    kQueueDeadline));
 }
 
 void ZovSupply::resetFaults() {
-    requireDone("Reset", worker_->callAndWait(
-                             [](core::Supply& supply) {
-                                 return reportOf(supply.resetFaults(), supply);
-                             },
-                             kQueueDeadline));
+    requireDone("Reset",
+                worker_->callAndWait(
+                    [](core::Supply& supply) { return reportOf(supply.resetFaults(), supply); },
+                    kQueueDeadline));
 }
 
 void ZovSupply::setRemote(bool remote) {
-    requireDone(remote ? "Remote" : "Local",
-                worker_->callAndWait(
-                    [remote](core::Supply& supply) {
-                        return reportOf(supply.setRemote(remote), supply);
-                    },
-                    kQueueDeadline));
+    requireDone(
+        remote ? "Remote" : "Local",
+        worker_->callAndWait(
+            [remote](core::Supply& supply) { return reportOf(supply.setRemote(remote), supply); },
+            kQueueDeadline));
 }
 
 void ZovSupply::clearArcCount() {

@@ -94,8 +94,9 @@ private:
 };
 
 DeviceCommand* plainCommand(const char* name, void (ZovSupply::*action)()) {
-    return new DeviceCommand(name, Tango::DEV_VOID, "", "",
-                             [action](ZovSupply& device, const CORBA::Any&) { (device.*action)(); });
+    return new DeviceCommand(
+        name, Tango::DEV_VOID, "", "",
+        [action](ZovSupply& device, const CORBA::Any&) { (device.*action)(); });
 }
 
 }  // namespace
@@ -115,12 +116,12 @@ void ZovSupplyClass::command_factory() {
     command_list.push_back(plainCommand("On", &ZovSupply::switchOn));
     command_list.push_back(plainCommand("Off", &ZovSupply::switchOff));
     command_list.push_back(plainCommand("Reset", &ZovSupply::resetFaults));
-    command_list.push_back(new DeviceCommand(
-        "Local", Tango::DEV_VOID, "", "",
-        [](ZovSupply& device, const CORBA::Any&) { device.setRemote(false); }));
-    command_list.push_back(new DeviceCommand(
-        "Remote", Tango::DEV_VOID, "", "",
-        [](ZovSupply& device, const CORBA::Any&) { device.setRemote(true); }));
+    command_list.push_back(
+        new DeviceCommand("Local", Tango::DEV_VOID, "", "",
+                          [](ZovSupply& device, const CORBA::Any&) { device.setRemote(false); }));
+    command_list.push_back(
+        new DeviceCommand("Remote", Tango::DEV_VOID, "", "",
+                          [](ZovSupply& device, const CORBA::Any&) { device.setRemote(true); }));
     command_list.push_back(plainCommand("ClearArcCount", &ZovSupply::clearArcCount));
     command_list.push_back(new DeviceCommand(
         "StartSeasoning", Tango::DEV_STRING,
