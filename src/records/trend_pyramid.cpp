@@ -24,7 +24,8 @@ void take(std::size_t low, float lowValue, std::size_t high, float highValue, Ex
 }  // namespace
 
 void MinMaxPyramid::update(const std::vector<PackedPoint>& points, std::size_t slot) {
-    std::size_t index = slot;
+    std::size_t index = slot;      // the entry that changed, a level down
+    std::size_t reach = 1;         // points under one entry a level down
     std::size_t most = capacity_;  // entries a full ring has at this level
     for (std::size_t level = 1; sizeAt(points, level - 1) > 1; ++level) {
         if (levels_.size() < level) {
@@ -33,15 +34,47 @@ void MinMaxPyramid::update(const std::vector<PackedPoint>& points, std::size_t s
         std::vector<Node>& nodes = levels_[level - 1];
         const std::size_t needed = (sizeAt(points, level - 1) + kFanOut - 1) / kFanOut;
         most = (most + kFanOut - 1) / kFanOut;
-        if (nodes.size() < needed) {
+        const bool created = nodes.size() < needed;
+        if (created) {
             // Grown like the ring, never past a full ring's need.
             if (nodes.capacity() < needed) {
                 nodes.reserve(std::min(most, std::max<std::size_t>(64, nodes.size() * 2)));
             }
             nodes.resize(needed);
         }
-        index /= kFanOut;
-        summarize(points, level, index);
+        const std::size_t parent = index / kFanOut;
+        const Node before = nodes[parent];
+        if (created || before.low / reach == index || before.high / reach == index) {
+            // The block's lowest or highest may be what was overwritten: read it again.
+            summarize(points, level, parent);
+        } else {
+            const float value = points[slot].value;
+            const Node changed = level == 1 ? Node{static_cast<std::uint32_t>(slot),
+                                                   static_cast<std::uint32_t>(slot), value, value}
+                                            : levels_[level - 2][index];
+            raise(nodes[parent], changed);
+        }
+        const Node& after = nodes[parent];
+        if (!created && after.low == before.low && after.high == before.high &&
+            after.lowValue == before.lowValue && after.highValue == before.highValue) {
+            return;  // nothing above can change either
+        }
+        index = parent;
+        reach *= kFanOut;
+    }
+}
+
+void MinMaxPyramid::raise(Node& node, const Node& entry) {
+    // The earliest of equal values, as a scan in slot order keeps it.
+    if (entry.lowValue < node.lowValue ||
+        (entry.lowValue == node.lowValue && entry.low < node.low)) {
+        node.low = entry.low;
+        node.lowValue = entry.lowValue;
+    }
+    if (entry.highValue > node.highValue ||
+        (entry.highValue == node.highValue && entry.high < node.high)) {
+        node.high = entry.high;
+        node.highValue = entry.highValue;
     }
 }
 

@@ -1,9 +1,10 @@
 // The lowest and highest of any run of a series' points without reading them
 // all: for each block of 16 points the slots of its lowest and highest, for
 // each block of 16 such blocks the same, and so on up to one block. A run of
-// n points costs about 2 * 16 * log16(n) steps; a written point costs one
-// block at each level. It adds 16 bytes per 15 points (about 1.07 bytes a
-// point) to the 8 bytes of the point itself. Pure C++: no Qt.
+// n points costs about 2 * 16 * log16(n) steps; a written point costs a
+// comparison a level, as far up as it changes anything, and a block read
+// again where it overwrote that block's lowest or highest. It adds 16 bytes per 15 points
+// (about 1.07 bytes a point) to the 8 bytes of the point itself. Pure C++: no Qt.
 #pragma once
 
 #include <cstddef>
@@ -61,6 +62,8 @@ private:
                    std::size_t to, Extremes& extremes) const;
     void scanRange(const std::vector<PackedPoint>& points, std::size_t level, std::size_t from,
                    std::size_t to, Extremes& extremes) const;
+    // Takes a changed entry a level down into its node, when it beats the node's extremes.
+    static void raise(Node& node, const Node& entry);
     // Sets node `index` of `level` (1 on) from its entries a level down.
     void summarize(const std::vector<PackedPoint>& points, std::size_t level, std::size_t index);
     [[nodiscard]] std::size_t sizeAt(const std::vector<PackedPoint>& points,
