@@ -111,9 +111,9 @@ int main(int argc, char* argv[]) {
             window.redrawNow();
             decimateMs += double(clock.nsecsElapsed()) / 1e6;
             clock.restart();
-            // The panes paint when events are processed.
+            // The panes paint, on screen, when events are processed; a
+            // picture of them (grab) would paint them a second time.
             QApplication::processEvents();
-            const QPixmap shown = window.plots()->grab();
             renderMs += double(clock.nsecsElapsed()) / 1e6;
             if (round == kRounds - 1 && !picture.isEmpty() && span == 24 * 3600 * 1000) {
                 window.grab().save(picture);
