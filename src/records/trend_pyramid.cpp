@@ -36,10 +36,7 @@ void MinMaxPyramid::update(const std::vector<PackedPoint>& points, std::size_t s
         most = (most + kFanOut - 1) / kFanOut;
         const bool created = nodes.size() < needed;
         if (created) {
-            // Grown like the ring, never past a full ring's need.
-            if (nodes.capacity() < needed) {
-                nodes.reserve(std::min(most, std::max<std::size_t>(64, nodes.size() * 2)));
-            }
+            nodes.reserve(most);  // as the ring: whole, filled as it fills
             nodes.resize(needed);
         }
         const std::size_t parent = index / kFanOut;

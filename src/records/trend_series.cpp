@@ -31,13 +31,12 @@ void TrendSeries::append(std::int64_t timeMs, float value) {
     const PackedPoint packed{static_cast<std::uint32_t>(timeMs - baseMs_), value};
     std::size_t written = head_;
     if (count_ < capacity_) {
-        // The ring grows as readings come, up to its capacity, so an idle
-        // console holds nothing.
         written = slot(count_);
         if (ring_.size() < capacity_) {
-            if (ring_.size() == ring_.capacity()) {
-                ring_.reserve(std::min(capacity_, std::max<std::size_t>(1024, ring_.size() * 2)));
-            }
+            // Reserved whole, not touched: the system gives the pages as the
+            // readings fill them, so an idle console holds nothing, and the
+            // ring is never copied to grow (nor leaves the copies behind).
+            ring_.reserve(capacity_);
             ring_.push_back(packed);
         } else {
             ring_[written] = packed;
