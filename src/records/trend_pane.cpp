@@ -135,7 +135,10 @@ void TrendPane::paintGrid(QPainter& painter, const QRect& area) const {
         if (timeLabels_) {
             painter.setPen(palette().color(QPalette::WindowText));
             const QStaticText& label = text(ticks_.labels.at(qsizetype(i)));
-            painter.drawStaticText(QPointF(x - label.size().width() / 2, area.bottom() + 4), label);
+            // Centred under its tick, but never cut by the pane's edge.
+            const double left =
+                std::clamp(x - label.size().width() / 2, 0.0, width() - label.size().width());
+            painter.drawStaticText(QPointF(left, area.bottom() + 4), label);
         }
     }
     const auto label = [&](double y, const QString& shown) {
