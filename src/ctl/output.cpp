@@ -5,20 +5,6 @@
 
 namespace zov::ctl {
 
-QString timestamp(const QDateTime& when) {
-    return when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
-
-QByteArray csvField(const QString& text) {
-    QByteArray field = text.toUtf8();
-    if (!field.contains(',') && !field.contains('"') && !field.contains('\n') &&
-        !field.contains('\r')) {
-        return field;
-    }
-    field.replace('"', QByteArrayLiteral("\"\""));
-    return '"' + field + '"';
-}
-
 void writeOut(const QByteArray& line) {
     const QByteArray whole = line + '\n';
     std::fwrite(whole.constData(), 1, static_cast<std::size_t>(whole.size()), stdout);

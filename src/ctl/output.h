@@ -8,13 +8,12 @@
 #include <QJsonObject>
 #include <QString>
 
+#include "core/record_text.h"
+
 namespace zov::ctl {
 
-// Local time, ISO 8601 with milliseconds and the offset from UTC.
-[[nodiscard]] QString timestamp(const QDateTime& when);
-// One CSV field: quoted (quotes doubled) when it holds a comma, a quote or a
-// line break, else as it is.
-[[nodiscard]] QByteArray csvField(const QString& text);
+using core::csvField;
+using core::timestamp;
 
 // One whole line (a newline is added) on standard output, flushed.
 void writeOut(const QByteArray& line);

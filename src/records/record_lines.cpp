@@ -1,7 +1,5 @@
 #include "record_lines.h"
 
-#include <cstdlib>
-
 #include "protocol/numbers.h"
 
 namespace zov::records {
@@ -17,29 +15,6 @@ QByteArray line(const QDateTime& when, const QString& event, const QString& vari
 
 QByteArray headerLine() {
     return QByteArrayLiteral("time,event,variable,value,detail\n");
-}
-
-QByteArray csvField(const QString& text) {
-    QByteArray field = text.toUtf8();
-    if (!field.contains(',') && !field.contains('"') && !field.contains('\n') &&
-        !field.contains('\r')) {
-        return field;
-    }
-    field.replace('"', QByteArrayLiteral("\"\""));
-    return '"' + field + '"';
-}
-
-QString timestamp(const QDateTime& when) {
-    // With its offset, so a record read in another time zone, or across a
-    // change to summer time, still says when; in UTC too ("+00:00", not the
-    // "Z" of Qt's ISO form), so every line has the one form.
-    const int offset = when.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return when.toOffsetFromUtc(offset).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz")) +
-           QLatin1Char(offset < 0 ? '-' : '+') +
-           QStringLiteral("%1:%2")
-               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString eventName(core::SupplyEvent kind) {

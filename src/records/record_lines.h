@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include "core/record_text.h"
 #include "core/session_events.h"
 
 namespace zov::records {
@@ -18,11 +19,8 @@ namespace zov::records {
 inline constexpr int kDetailLimit = 512;
 
 [[nodiscard]] QByteArray headerLine();
-// One field as CSV: quoted (quotes doubled) when it holds a comma, a quote
-// or a line break, else as it is.
-[[nodiscard]] QByteArray csvField(const QString& text);
-// 2026-12-08T14:30:00.066+01:00; in UTC too the offset, +00:00.
-[[nodiscard]] QString timestamp(const QDateTime& when);
+using core::csvField;
+using core::timestamp;
 [[nodiscard]] QString eventName(core::SupplyEvent kind);
 
 [[nodiscard]] QByteArray readingLine(const QDateTime& when, const QString& variable, double value);
