@@ -364,9 +364,9 @@ Shown ZovSupply::shownFor(std::size_t row, const core::SupplyReadings& readings,
 }
 
 void ZovSupply::readAttribute(std::size_t row, Tango::Attribute& attribute) {
-    const AttributeRow& spec = attributeRows()[row];
-    if (spec.writes) {
-        if (const auto setpoint = setpointValue(snapshot_, *spec.writes)) {
+    const AttributeRow& entry = attributeRows()[row];
+    if (entry.writes) {
+        if (const auto setpoint = setpointValue(snapshot_, *entry.writes)) {
             static_cast<Tango::WAttribute&>(attribute).set_write_value(*setpoint);
         }
     }

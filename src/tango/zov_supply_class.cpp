@@ -60,10 +60,10 @@ public:
         deviceOf(device).readAttribute(row_, attribute);
     }
     void write(Tango::DeviceImpl* device, Tango::WAttribute& attribute) override {
-        const AttributeRow& spec = attributeRows()[row_];
+        const AttributeRow& entry = attributeRows()[row_];
         Tango::DevDouble value = 0.0;
         attribute.get_write_value(value);
-        deviceOf(device).writeSetpoint(*spec.writes, spec.name, value);
+        deviceOf(device).writeSetpoint(*entry.writes, entry.name, value);
     }
     bool is_allowed(Tango::DeviceImpl*, Tango::AttReqType) override { return true; }
 
