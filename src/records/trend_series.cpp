@@ -84,8 +84,11 @@ void TrendSeries::rebase(std::int64_t newestMs) {
 }
 
 std::size_t TrendSeries::lowerBound(std::int64_t timeMs) const {
-    std::size_t low = 0;
-    std::size_t high = count_;
+    return firstNotBefore(0, count_, timeMs);
+}
+
+std::size_t TrendSeries::firstNotBefore(std::size_t low, std::size_t high,
+                                        std::int64_t timeMs) const {
     while (low < high) {
         const std::size_t mid = low + (high - low) / 2;
         if (at(mid).timeMs < timeMs) {
@@ -138,15 +141,7 @@ std::size_t TrendSeries::lowerBoundFrom(std::size_t from, std::int64_t timeMs) c
         }
         low = std::max(low, high > step ? high - step : low);
     }
-    while (low < high) {
-        const std::size_t mid = low + (high - low) / 2;
-        if (at(mid).timeMs < timeMs) {
-            low = mid + 1;
-        } else {
-            high = mid;
-        }
-    }
-    return low;
+    return firstNotBefore(low, high, timeMs);
 }
 
 Extremes TrendSeries::extremes(std::size_t first, std::size_t end) const {

@@ -72,6 +72,10 @@ private:
     // come at a steady pace, so the search starts where the mean step puts
     // the time and widens from there, in a few steps near each other.
     [[nodiscard]] std::size_t lowerBoundFrom(std::size_t from, std::int64_t timeMs) const;
+    // The first index in [low, high) whose time is not before timeMs, by
+    // bisection (high when there is none).
+    [[nodiscard]] std::size_t firstNotBefore(std::size_t low, std::size_t high,
+                                             std::int64_t timeMs) const;
     // The lowest and highest point of the indices [first, end), the earliest of equals.
     [[nodiscard]] Extremes extremes(std::size_t first, std::size_t end) const;
     [[nodiscard]] TrendPoint pointIn(std::size_t slot) const;
