@@ -306,7 +306,7 @@ bool SoakRun::linkUp() {
     if (!onEthernet()) {
         return supplyServing_ && exchange.serial().isOpen();
     }
-    return exchange.tcp().state() == QAbstractSocket::ConnectedState;
+    return exchange.tcp().isOpen();
 }
 
 void SoakRun::snapshotReadings() {

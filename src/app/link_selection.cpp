@@ -225,7 +225,7 @@ void LinkSelection::mnu_ethernet_Click() {
         const BusyCursor busy;
         exchange.connectTcpAndWait();
     }
-    if (exchange.tcp().state() == QAbstractSocket::ConnectedState) {
+    if (exchange.tcp().isOpen()) {
         emit window_.sessionEvents().supplyEvent(
             core::SupplyEvent::LinkChosen,
             QStringLiteral("Ethernet %1:%2").arg(exchange.remoteHost()).arg(exchange.remotePort()));

@@ -181,14 +181,8 @@ void MainWindow::wireExchange() {
             core::SupplyEvent::Error,
             QStringLiteral("no answer to ") + QString::fromLatin1(exchange_.lastCommand()));
     });
-    connect(&exchange_.serial(), &core::SerialLink::lost, this, [this] {
-        emit sessionEvents_.supplyEvent(
-            core::SupplyEvent::LinkLost,
-            QStringLiteral("serial port failed: ") + exchange_.serial().device());
-    });
-    connect(&exchange_.tcp(), &QTcpSocket::disconnected, this, [this] {
-        emit sessionEvents_.supplyEvent(core::SupplyEvent::LinkLost,
-                                        QStringLiteral("TCP connection closed"));
+    connect(&exchange_, &core::CommandExchange::linkLost, this, [this](const QString& why) {
+        emit sessionEvents_.supplyEvent(core::SupplyEvent::LinkLost, why);
     });
     connect(&answerWatch_, &AnswerWatch::warningChanged, this, [this](const QString& warning) {
         statusBar_->setWarning(warning);
@@ -200,11 +194,11 @@ void MainWindow::wireExchange() {
         }
     });
     connect(&supply_, &core::Supply::scalesChanged, this, &MainWindow::scaleFactorsChanged);
-    // Behind another link, or the same one after a loss, may stand another
-    // unit: what it reported is stale and its scales count as not given.
+    // Behind another link may stand another unit: what it reported is stale
+    // and its scales count as not given (the supply sees to a lost link itself).
     connect(&sessionEvents_, &core::SessionEvents::supplyEvent, this,
             [this](core::SupplyEvent kind) {
-                if (kind == core::SupplyEvent::LinkChosen || kind == core::SupplyEvent::LinkLost) {
+                if (kind == core::SupplyEvent::LinkChosen) {
                     supply_.linkGone();
                 }
             });
@@ -332,7 +326,7 @@ void MainWindow::closeLinksAndEnd(bool closeTcpWhateverTheLink) {
     hideRawDataWindow();
     exchange_.tmr_UPDATE().stop();
     exchange_.serial().close();
-    if (closeTcpWhateverTheLink || exchange_.isEthernet()) {
+    if (closeTcpWhateverTheLink || &exchange_.link() == &exchange_.tcp()) {
         exchange_.closeTcp();
     }
     exchange_.tmr_COMMWDT().stop();

@@ -1,38 +1,13 @@
 #include "command_exchange.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <algorithm>
-
-#include "protocol/frame.h"
 
 namespace zov::core {
 namespace {
 
 constexpr int kReceiveIdleMs = 1000;
-constexpr int kCommWatchdogMs = 5000;
 constexpr int kUpdateCycleMs = 66;
 const QByteArray kKeepAlive = QByteArrayLiteral("WDTT;");
-
-// A serial reply as it comes in. Only new bytes are searched for the LF, and
-// a peer that streams without one is cut off at a bound.
-class ReplyBuffer {
-public:
-    void append(const QByteArray& more) {
-        const QByteArray taken = more.left(CommandExchange::kReplyByteLimit - bytes_.size());
-        terminated_ = terminated_ || taken.contains(protocol::kLf);
-        bytes_ += taken;
-    }
-    [[nodiscard]] bool terminated() const { return terminated_; }
-    [[nodiscard]] bool done() const {
-        return terminated_ || bytes_.size() >= CommandExchange::kReplyByteLimit;
-    }
-    [[nodiscard]] const QByteArray& bytes() const { return bytes_; }
-
-private:
-    QByteArray bytes_;
-    bool terminated_ = false;
-};
 
 // Marks the exchange as awaiting something for the lifetime of the scope.
 class WaitScope {
@@ -46,24 +21,16 @@ private:
     int& depth_;
 };
 
-// The last whole line of `bytes`; all of them when there is only one.
-QByteArray lastLine(const QByteArray& bytes) {
-    const qsizetype end = bytes.lastIndexOf(protocol::kLf);
-    if (end <= 0) {
-        return bytes;
-    }
-    const qsizetype start = bytes.lastIndexOf(protocol::kLf, end - 1);
-    return start < 0 ? bytes : bytes.mid(start + 1, end - start);
-}
-
-// What is passed on (diagnostics window, traffic log) of bytes that came too
-// late or were dropped.
-constexpr int kLateBytesShown = 4096;
-
 }  // namespace
 
 CommandExchange::CommandExchange(MainState& state, QObject* parent)
-    : QObject(parent), state_(state), serial_(this) {
+    : QObject(parent),
+      state_(state),
+      serial_(this),
+      tcp_(this),
+      rcvTimer_(this),
+      netPollTimer_(this),
+      updateTimer_(this) {
     rcvTimer_.setObjectName(QStringLiteral("tmr_RCVTIMER"));
     rcvTimer_.setInterval(kReceiveIdleMs);
     rcvTimer_.setSingleShot(true);  // the serial idle timer only switches itself off
@@ -72,248 +39,72 @@ CommandExchange::CommandExchange(MainState& state, QObject* parent)
     netPollTimer_.setSingleShot(true);
     connect(&netPollTimer_, &QTimer::timeout, this, &CommandExchange::pollUnsolicited);
 
-    commWatchdog_.setObjectName(QStringLiteral("tmr_COMMWDT"));
-    commWatchdog_.setInterval(kCommWatchdogMs);
-    connect(&commWatchdog_, &QTimer::timeout, this, &CommandExchange::onCommWatchdog);
+    connect(&serial_.reopenWatch(), &QTimer::timeout, this, &CommandExchange::onCommWatchdog);
 
     updateTimer_.setObjectName(QStringLiteral("tmr_UPDATE"));
     updateTimer_.setInterval(kUpdateCycleMs);
     updateTimer_.setTimerType(Qt::PreciseTimer);
 
-    // A peer that sends faster than the console reads meets a full buffer,
-    // and TCP holds it back, instead of the console's memory growing.
-    tcp_.setReadBufferSize(kReplyByteLimit);
-    connect(&tcp_, &QTcpSocket::readyRead, this, &CommandExchange::onTcpData);
-    connect(&tcp_, &QTcpSocket::connected, this,
-            [this] { tcp_.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
-    connect(&tcp_, &QTcpSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError) { emit tcpError(tcp_.errorString()); });
+    forwardSignalsOf(serial_);
+    forwardSignalsOf(tcp_);
+    connect(&serial_, &SerialLink::remainder, this, &CommandExchange::serialRemainder);
+    connect(&tcp_, &TcpLink::dataArrived, this, &CommandExchange::onTcpData);
+    connect(&tcp_, &TcpLink::error, this, &CommandExchange::tcpError);
 }
 
-bool CommandExchange::isEthernet() const {
+void CommandExchange::forwardSignalsOf(Link& link) {
+    connect(&link, &Link::inputDropped, this, &CommandExchange::inputDropped);
+    connect(&link, &Link::replyMissing, this, &CommandExchange::replyMissing);
+    connect(&link, &Link::lost, this, &CommandExchange::linkLost);
+}
+
+bool CommandExchange::tcpChosen() const {
     return state_.portType == QLatin1String("ethernet");
 }
 
+Link& CommandExchange::link() {
+    return tcpChosen() ? static_cast<Link&>(tcp_) : serial_;
+}
+
+const Link& CommandExchange::link() const {
+    return tcpChosen() ? static_cast<const Link&>(tcp_) : serial_;
+}
+
 QByteArray CommandExchange::ProcessOutputString(const QByteArray& command) const {
-    const std::string frame =
-        isEthernet() ? protocol::tcpFrame(textOf(command)) : protocol::serialFrame(textOf(command));
-    return QByteArray(frame.data(), static_cast<qsizetype>(frame.size()));
+    return link().frame(command);
 }
 
 void CommandExchange::outputOutputString(const QByteArray& command) {
-    const QByteArray frame = ProcessOutputString(command);
+    Link& link = this->link();
+    const QByteArray frame = link.frame(command);
     lastCommand_ = command;
-    if (isEthernet()) {
-        // Nothing that came before the command is its reply: status messages
-        // among it are decoded, the rest (replies nobody read) is dropped.
-        takeTcpInput(kReplyByteLimit);
-        if (const QByteArray rest = tcpInbox_.take(kLateBytesShown); !rest.isEmpty()) {
-            emit inputDropped(rest);
-        }
-        tcpInbox_.clear();
-        deliverQueuedStatus();
-        emit transmitted(frame);
-        if (tcp_.state() == QAbstractSocket::ConnectedState) {
-            tcp_.write(frame);
-        }
-        return;
-    }
-    // A closed port or a failed write ends here silently; the receive that
-    // follows finds no reply and the caller counts it.
-    discardSerialInput();
+    link.takeInputBeforeCommand();
+    deliverQueuedStatus();
     emit transmitted(frame);
-    serial_.write(frame);
+    link.writeFrame(frame);
 }
 
 QByteArray CommandExchange::inputInputString() {
     QByteArray reply;
     {
         WaitScope scope(waitDepth_);
-        const auto collected =
-            isEthernet() ? std::optional<QByteArray>(receiveTcp()) : receiveSerial();
+        const auto collected = link().receiveReply(lastCommand_, replyTimeLimitMs_);
         deliverQueuedStatus();
         if (collected) {
             reply = *collected;
             emit received(reply);
             rcvTimer_.start();
-            discardSerialInput();
+            link().dropInputAfterReply();
         }
     }
     afterWait();
     return reply;
 }
 
-QByteArray CommandExchange::receiveTcp() {
-    // A "22," query is answered in the very layout of a status message.
-    const bool statusIsTheReply = lastCommand_.startsWith("22,");
-    std::optional<QByteArray> reply;
-    bool lookForALaterReply = false;
-    const auto collect = [&] {
-        tcpInbox_.append(tcp_.readAll());
-        while (!reply || lookForALaterReply) {
-            auto frame = tcpInbox_.takeFrame();
-            if (!frame) {
-                break;
-            }
-            if (!statusIsTheReply && isStatusMessage(*frame)) {
-                queueStatus(*frame);
-            } else {
-                reply = std::move(frame);
-            }
-        }
-    };
-    const auto done = [&] { return reply || tcpInbox_.size() >= kReplyByteLimit; };
-    waitOnLink(replyTimeLimitMs_, 0, collect, done);
-    if (reply) {
-        if (replyOverdue_) {
-            lookForALaterReply = true;
-            waitOnLink(kOverdueLookMs, 0, collect, [] { return false; });
-            replyOverdue_ = false;
-        }
-        return *reply;  // what followed it stays for the status poll
-    }
-    replyOverdue_ = true;
-    // Cut short by the time limit (or a stream without a terminator): what
-    // came is returned as it is, what comes late belongs to nobody.
-    const QByteArray partial = tcpInbox_.take(kReplyByteLimit);
-    emit replyMissing(partial);
-    settle();
-    return partial;
-}
-
-std::optional<QByteArray> CommandExchange::receiveSerial() {
-    ReplyBuffer buffer;
-    bool readFailed = false;
-    const auto collect = [&] {
-        if (const auto input = serial_.takeInput()) {
-            buffer.append(*input);
-        } else {
-            readFailed = true;
-        }
-    };
-    waitOnLink(replyTimeLimitMs_, 0, collect, [&] { return readFailed || buffer.done(); });
-    if (readFailed || !buffer.terminated()) {
-        emit replyMissing(buffer.bytes());
-    }
-    if (readFailed) {
-        return std::nullopt;
-    }
-    const bool lookForALaterReply = replyOverdue_ && buffer.terminated();
-    replyOverdue_ = !buffer.terminated();
-    if (lookForALaterReply) {
-        waitOnLink(kOverdueLookMs, 0, collect,
-                   [&] { return readFailed || buffer.bytes().size() >= kReplyByteLimit; });
-    }
-    QByteArray remainder;
-    if (buffer.terminated()) {
-        // Whatever the same burst still carried belongs to this reply.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        collect();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        remainder = serial_.takeInput().value_or(QByteArray());
-    } else {
-        remainder = settle();
-    }
-    if (readFailed || !serial_.isOpen()) {
-        if (buffer.terminated()) {
-            emit replyMissing(buffer.bytes());  // the link went away with it
-        }
-        return std::nullopt;
-    }
-    emit serialRemainder(remainder);
-    commWatchdog_.start();
-    return lookForALaterReply ? lastLine(buffer.bytes()) : buffer.bytes();
-}
-
-QByteArray CommandExchange::settle() {
-    QByteArray late;
-    const auto drain = [&] {
-        if (isEthernet()) {
-            takeTcpInput(kReplyByteLimit);
-        } else if (const auto input = serial_.takeInput()) {
-            late += input->left(kLateBytesShown - late.size());
-        }
-    };
-    waitOnLink(kSettleLimitMs, kSettleQuietMs, drain,
-               [this] { return !isEthernet() && !serial_.isOpen(); });
-    return late;
-}
-
-void CommandExchange::waitOnLink(int limitMs, int quietMs, const std::function<void()>& collect,
-                                 const std::function<bool()>& done) {
-    collect();
-    if (done()) {
-        return;
-    }
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QTimer quiet;
-    quiet.setSingleShot(true);
-    connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-    const auto onEvent = [&] {
-        collect();
-        if (done()) {
-            loop.quit();
-        } else if (quietMs > 0) {
-            quiet.start(quietMs);
-        }
-    };
-    const QMetaObject::Connection connections[] = {
-        connect(&serial_, &SerialLink::dataArrived, &loop, onEvent),
-        connect(&serial_, &SerialLink::lost, &loop, onEvent),
-        connect(&tcp_, &QTcpSocket::readyRead, &loop, onEvent),
-        connect(&tcp_, &QTcpSocket::stateChanged, &loop, onEvent),
-    };
-    deadline.start(limitMs);
-    if (quietMs > 0) {
-        quiet.start(quietMs);
-    }
-    // User input waits for the exchange to end; timers and repaint go on.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    for (const auto& connection : connections) {
-        disconnect(connection);
-    }
-}
-
-void CommandExchange::takeTcpInput(qint64 limit) {
-    tcpInbox_.append(tcp_.read(limit));
-    QByteArray dropped;
-    while (const auto frame = tcpInbox_.takeFrame()) {
-        if (isStatusMessage(*frame)) {
-            queueStatus(*frame);
-        } else {
-            dropped += frame->left(kLateBytesShown - dropped.size());
-        }
-    }
-    const QByteArray unterminated = tcpInbox_.boundUnterminated();
-    dropped += unterminated.left(kLateBytesShown - dropped.size());
-    if (!dropped.isEmpty()) {
-        emit inputDropped(dropped);
-    }
-}
-
-void CommandExchange::discardSerialInput() {
-    if (const QByteArray dropped = serial_.discardInput(); !dropped.isEmpty()) {
-        emit inputDropped(dropped.left(kLateBytesShown));
-    }
-}
-
-void CommandExchange::queueStatus(const QByteArray& frame) {
-    statusQueue_.push_back(statusMessageIn(frame));
-    if (statusQueue_.size() > kStatusQueueLimit) {
-        statusQueue_.pop_front();
-    }
-}
-
 void CommandExchange::deliverQueuedStatus() {
-    while (!statusQueue_.empty()) {
-        const QByteArray message = std::move(statusQueue_.front());
-        statusQueue_.pop_front();
+    while (const auto message = link().takeStatusMessage()) {
         state_.RxBufferFull = 1;
-        emit unsolicitedMessage(message);
+        emit unsolicitedMessage(*message);
         state_.RxBufferFull = 0;
     }
 }
@@ -332,7 +123,7 @@ void CommandExchange::suspendBackgroundTimers() {
 }
 
 void CommandExchange::resumeBackgroundTimers() {
-    if (isEthernet()) {
+    if (link().carriesStatusMessages()) {
         setNetPollEnabled(true);
     } else {
         rcvTimer_.start();
@@ -348,54 +139,25 @@ void CommandExchange::sendWatchdogKeepAlive() {
     resumeBackgroundTimers();
 }
 
-void CommandExchange::setRemote(const QString& host, quint16 port) {
-    remoteHost_ = host;
-    remotePort_ = port;
-}
-
 void CommandExchange::connectTcpAndWait() {
-    if (tcp_.state() != QAbstractSocket::UnconnectedState) {
-        tcp_.abort();
-    }
-    tcpInbox_.clear();
-    statusQueue_.clear();
     {
         WaitScope scope(waitDepth_);
-        tcp_.connectToHost(remoteHost_, remotePort_);
-        waitOnLink(
-            kConnectTimeLimitMs, 0, [] {},
-            [this] {
-                return tcp_.state() == QAbstractSocket::ConnectedState ||
-                       tcp_.state() == QAbstractSocket::UnconnectedState;
-            });
+        tcp_.connectAndWait(kConnectTimeLimitMs);
     }
     afterWait();
-}
-
-void CommandExchange::closeTcp() {
-    if (tcp_.state() != QAbstractSocket::UnconnectedState) {
-        tcp_.flush();
-        tcp_.abort();
-    }
-    tcpInbox_.clear();
-    statusQueue_.clear();
-}
-
-bool CommandExchange::tcpInputWaiting() const {
-    return tcp_.bytesAvailable() > 0 || tcpInbox_.size() > 0;
 }
 
 void CommandExchange::setNetPollEnabled(bool enabled) {
     netPollEnabled_ = enabled;
     if (!enabled) {
         netPollTimer_.stop();
-    } else if (tcpInputWaiting()) {
+    } else if (link().inputWaiting()) {
         netPollTimer_.start(0);
     }
 }
 
 void CommandExchange::keepStatusPollRunning() {
-    if (isEthernet()) {
+    if (link().carriesStatusMessages()) {
         setNetPollEnabled(true);
     }
 }
@@ -409,12 +171,12 @@ void CommandExchange::onTcpData() {
 
 void CommandExchange::pollUnsolicited() {
     // Inside a reply wait the bytes are the awaited reply's.
-    if (!netPollEnabled_ || !isEthernet() || isWaiting()) {
+    if (!netPollEnabled_ || !link().carriesStatusMessages() || isWaiting()) {
         return;
     }
-    takeTcpInput(kUnsolicitedChunk);
+    const bool moreUnread = link().takeWaitingInput(kUnsolicitedChunk);
     deliverQueuedStatus();
-    if (tcp_.bytesAvailable() > 0) {
+    if (moreUnread) {
         netPollTimer_.start(kUnsolicitedPollMs);
     }
 }
@@ -460,7 +222,7 @@ void CommandExchange::afterWait() {
     if (isWaiting()) {
         return;
     }
-    if (netPollEnabled_ && tcpInputWaiting()) {
+    if (netPollEnabled_ && link().inputWaiting()) {
         netPollTimer_.start(0);
     }
     drainDeferred();

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -14,7 +13,7 @@
 
 #include "core/main_state.h"
 #include "core/serial_link.h"
-#include "core/tcp_inbox.h"
+#include "core/tcp_link.h"
 
 namespace zov::core {
 
@@ -28,25 +27,14 @@ class CommandExchange : public QObject {
 public:
     static constexpr int kReplyTimeLimitMs = 1000;
     static constexpr int kConnectTimeLimitMs = 10000;
-    // A reply longer than this is no reply of the supply's; collection stops there.
-    static constexpr int kReplyByteLimit = 65536;
-    // After a wait that ended without a complete reply the link is drained
-    // until nothing has come for this long (and at most for the limit), so the
-    // rest of a reply that missed its time is never taken for the next one.
-    static constexpr int kSettleQuietMs = 100;
-    static constexpr int kSettleLimitMs = 500;
-    // A reply that missed its time may still come later than that, right
-    // before the next command's own (a unit answers in order): the exchange
-    // after a timed-out one looks this long past its first reply for another
-    // and takes the last.
-    static constexpr int kOverdueLookMs = kSettleQuietMs;
+    static constexpr int kReplyByteLimit = Link::kReplyByteLimit;
+    static constexpr int kSettleQuietMs = Link::kSettleQuietMs;
+    static constexpr int kSettleLimitMs = Link::kSettleLimitMs;
     // Between exchanges the TCP link is read this much at a time, at most once
     // per poll period, however fast a peer sends.
     static constexpr int kUnsolicitedChunk = 1024;
     static constexpr int kUnsolicitedPollMs = 1;
-    // Status messages kept for decoding while a reply is awaited; each is a
-    // whole picture of the unit, so the newest are the ones kept.
-    static constexpr std::size_t kStatusQueueLimit = 64;
+    static constexpr std::size_t kStatusQueueLimit = TcpLink::kStatusQueueLimit;
 
     CommandExchange(MainState& state, QObject* parent = nullptr);
 
@@ -63,19 +51,21 @@ public:
 
     // --- links, chosen by the Ports menu ---
     SerialLink& serial() { return serial_; }
-    QTcpSocket& tcp() { return tcp_; }
-    [[nodiscard]] bool isEthernet() const;
-    void setRemote(const QString& host, quint16 port);
-    [[nodiscard]] QString remoteHost() const { return remoteHost_; }
-    [[nodiscard]] quint16 remotePort() const { return remotePort_; }
+    TcpLink& tcp() { return tcp_; }
+    // The one the port type names: the TCP link for "ethernet", else the serial one.
+    [[nodiscard]] Link& link();
+    [[nodiscard]] const Link& link() const;
+    void setRemote(const QString& host, quint16 port) { tcp_.setRemote(host, port); }
+    [[nodiscard]] QString remoteHost() const { return tcp_.remoteHost(); }
+    [[nodiscard]] quint16 remotePort() const { return tcp_.remotePort(); }
     // Starts connecting and waits (window still live) until connected, failed
     // or the connect time limit has passed.
     void connectTcpAndWait();
-    void closeTcp();
+    void closeTcp() { tcp_.close(); }
 
     // --- background timers ---
     QTimer& tmr_RCVTIMER() { return rcvTimer_; }
-    QTimer& tmr_COMMWDT() { return commWatchdog_; }
+    QTimer& tmr_COMMWDT() { return serial_.reopenWatch(); }
     QTimer& tmr_UPDATE() { return updateTimer_; }
     // The unsolicited-status poll is armed or not; it wakes on arriving data.
     [[nodiscard]] bool netPollEnabled() const { return netPollEnabled_; }
@@ -118,6 +108,8 @@ signals:
     // `partial` is what came of it; `received` follows with the same bytes
     // when the link still stands.
     void replyMissing(const QByteArray& partial);
+    // The serial port failed or the TCP connection closed under the console.
+    void linkLost(const QString& why);
     // Input that was no reply to anybody's command and was dropped: what the
     // link held when a command went out, and on TCP the frames among the
     // waiting input that are no status messages (at most one signal each
@@ -127,24 +119,9 @@ signals:
     void tcpError(const QString& description);
 
 private:
-    QByteArray receiveTcp();
-    std::optional<QByteArray> receiveSerial();
-    // Waits, window live but user input held back, until `done` holds, the
-    // limit passes or, with `quietMs` set, nothing has come for that long.
-    // `collect` runs first and whenever data arrives or the link changes.
-    void waitOnLink(int limitMs, int quietMs, const std::function<void()>& collect,
-                    const std::function<bool()>& done);
-    // Drains the link after a wait that ended without a complete reply;
-    // returns (the start of) what the serial link delivered meanwhile.
-    QByteArray settle();
-    // Moves what the TCP connection holds (at most `limit` bytes) into the
-    // inbox and sorts out its frames: status messages are kept for decoding,
-    // other frames are dropped.
-    void takeTcpInput(qint64 limit);
-    void discardSerialInput();
-    void queueStatus(const QByteArray& frame);
+    [[nodiscard]] bool tcpChosen() const;
+    void forwardSignalsOf(Link& link);
     void deliverQueuedStatus();
-    [[nodiscard]] bool tcpInputWaiting() const;
     void onTcpData();
     void pollUnsolicited();
     void onCommWatchdog();
@@ -154,21 +131,15 @@ private:
 
     MainState& state_;
     SerialLink serial_;
-    QTcpSocket tcp_;
-    QString remoteHost_;
-    quint16 remotePort_ = 0;
+    TcpLink tcp_;
 
     QTimer rcvTimer_;
     QTimer netPollTimer_;
-    QTimer commWatchdog_;
     QTimer updateTimer_;
     bool netPollEnabled_ = false;
-    TcpInbox tcpInbox_;
-    std::deque<QByteArray> statusQueue_;
     QByteArray lastCommand_;
 
     int replyTimeLimitMs_ = kReplyTimeLimitMs;
-    bool replyOverdue_ = false;  // the last exchange got no whole reply in time
     int waitDepth_ = 0;
     bool drainScheduled_ = false;
     struct Deferred {

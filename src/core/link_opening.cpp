@@ -61,11 +61,12 @@ std::optional<QString> openTcpLink(CommandExchange& exchange, MainState& state, 
     exchange.serial().release();
     exchange.setRemote(host, port);
     exchange.connectTcpAndWait();
-    if (exchange.tcp().state() != QAbstractSocket::ConnectedState) {
-        const QString why = exchange.tcp().error() == QAbstractSocket::UnknownSocketError
+    if (!exchange.tcp().isOpen()) {
+        const QTcpSocket& socket = exchange.tcp().socket();
+        const QString why = socket.error() == QAbstractSocket::UnknownSocketError
                                 ? QStringLiteral("no connection within %1 s")
                                       .arg(CommandExchange::kConnectTimeLimitMs / 1000)
-                                : exchange.tcp().errorString();
+                                : socket.errorString();
         leaveNoLinkOpen(exchange);
         return QStringLiteral("cannot connect to %1:%2: %3").arg(host).arg(port).arg(why);
     }

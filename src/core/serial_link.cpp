@@ -1,10 +1,46 @@
 #include "serial_link.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QRegularExpression>
 
+#include "protocol/frame.h"
 #include "protocol/numbers.h"
 
 namespace zov::core {
+namespace {
+
+// A reply as it comes in. Only new bytes are searched for the LF, and a peer
+// that streams without one is cut off at a bound.
+class ReplyBuffer {
+public:
+    void append(const QByteArray& more) {
+        const QByteArray taken = more.left(Link::kReplyByteLimit - bytes_.size());
+        terminated_ = terminated_ || taken.contains(protocol::kLf);
+        bytes_ += taken;
+    }
+    [[nodiscard]] bool terminated() const { return terminated_; }
+    [[nodiscard]] bool done() const {
+        return terminated_ || bytes_.size() >= Link::kReplyByteLimit;
+    }
+    [[nodiscard]] const QByteArray& bytes() const { return bytes_; }
+
+private:
+    QByteArray bytes_;
+    bool terminated_ = false;
+};
+
+// The last whole line of `bytes`; all of them when there is only one.
+QByteArray lastLine(const QByteArray& bytes) {
+    const qsizetype end = bytes.lastIndexOf(protocol::kLf);
+    if (end <= 0) {
+        return bytes;
+    }
+    const qsizetype start = bytes.lastIndexOf(protocol::kLf, end - 1);
+    return start < 0 ? bytes : bytes.mid(start + 1, end - start);
+}
+
+}  // namespace
 
 std::optional<QString> serialDeviceFor(const QString& entry) {
     const QString text = entry.trimmed();
@@ -33,10 +69,86 @@ std::optional<QString> serialDeviceFor(const QString& entry) {
 #endif
 }
 
-SerialLink::SerialLink(QObject* parent) : QObject(parent) {
+SerialLink::SerialLink(QObject* parent) : Link(parent), port_(this), reopenWatch_(this) {
+    reopenWatch_.setObjectName(QStringLiteral("tmr_COMMWDT"));
+    reopenWatch_.setInterval(kReopenWatchMs);
     port_.setReadBufferSize(kInputLimit);
-    connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        emit dataArrived();
+        emit activity();
+    });
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLink::onError);
+}
+
+QByteArray SerialLink::frame(const QByteArray& command) const {
+    const std::string framed =
+        protocol::serialFrame({command.constData(), static_cast<std::size_t>(command.size())});
+    return QByteArray(framed.data(), static_cast<qsizetype>(framed.size()));
+}
+
+QString SerialLink::name() const {
+    return device_.isEmpty() ? QStringLiteral("no port") : device_;
+}
+
+void SerialLink::dropWaitingInput() {
+    if (const QByteArray dropped = discardInput(); !dropped.isEmpty()) {
+        emit inputDropped(dropped.left(kLateBytesShown));
+    }
+}
+
+std::optional<QByteArray> SerialLink::receiveReply(const QByteArray& /*command*/, int limitMs) {
+    ReplyBuffer buffer;
+    bool readFailed = false;
+    const auto collect = [&] {
+        if (const auto input = takeInput()) {
+            buffer.append(*input);
+        } else {
+            readFailed = true;
+        }
+    };
+    waitOnLink(limitMs, 0, collect, [&] { return readFailed || buffer.done(); });
+    if (readFailed || !buffer.terminated()) {
+        emit replyMissing(buffer.bytes());
+    }
+    if (readFailed) {
+        return std::nullopt;
+    }
+    const bool lookForALaterReply = replyOverdue_ && buffer.terminated();
+    replyOverdue_ = !buffer.terminated();
+    if (lookForALaterReply) {
+        waitOnLink(kOverdueLookMs, 0, collect,
+                   [&] { return readFailed || buffer.bytes().size() >= kReplyByteLimit; });
+    }
+    QByteArray left;
+    if (buffer.terminated()) {
+        // Whatever the same burst still carried belongs to this reply.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        collect();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        left = takeInput().value_or(QByteArray());
+    } else {
+        left = settle();
+    }
+    if (readFailed || !isOpen()) {
+        if (buffer.terminated()) {
+            emit replyMissing(buffer.bytes());  // the link went away with it
+        }
+        return std::nullopt;
+    }
+    emit remainder(left);
+    reopenWatch_.start();
+    return lookForALaterReply ? lastLine(buffer.bytes()) : buffer.bytes();
+}
+
+QByteArray SerialLink::settle() {
+    QByteArray late;
+    const auto drain = [&] {
+        if (const auto input = takeInput()) {
+            late += input->left(kLateBytesShown - late.size());
+        }
+    };
+    waitOnLink(kSettleLimitMs, kSettleQuietMs, drain, [this] { return !isOpen(); });
+    return late;
 }
 
 bool SerialLink::setSettings(const QString& settings) {
@@ -119,7 +231,8 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
                           error == QSerialPort::WriteError;
     if (unusable && port_.isOpen()) {
         port_.close();
-        emit lost();
+        emit lost(QStringLiteral("serial port failed: ") + device_);
+        emit activity();
     }
 }
 

@@ -1,10 +1,12 @@
-// The serial side of the link: RS-232 or a USB virtual port, polled for input
-// by the command exchange.
+// The serial side of the link: RS-232 or a USB virtual port. Commands go out
+// with a checksum and CR LF, and a reply ends with its LF.
 #pragma once
 
-#include <QObject>
 #include <QSerialPort>
+#include <QTimer>
 #include <optional>
+
+#include "core/link.h"
 
 namespace zov::core {
 
@@ -13,12 +15,23 @@ namespace zov::core {
 // the entry names no port.
 [[nodiscard]] std::optional<QString> serialDeviceFor(const QString& entry);
 
-class SerialLink : public QObject {
+class SerialLink : public Link {
     Q_OBJECT
 public:
     static constexpr auto kDefaultSettings = "115200,n,8,1";
+    static constexpr int kReopenWatchMs = 5000;
 
     explicit SerialLink(QObject* parent = nullptr);
+
+    [[nodiscard]] QByteArray frame(const QByteArray& command) const override;
+    [[nodiscard]] bool isOpen() const override { return port_.isOpen(); }
+    // The device, or "no port" while none is chosen.
+    [[nodiscard]] QString name() const override;
+    void takeInputBeforeCommand() override { dropWaitingInput(); }
+    void writeFrame(const QByteArray& frame) override { write(frame); }
+    void dropInputAfterReply() override { dropWaitingInput(); }
+    [[nodiscard]] std::optional<QByteArray> receiveReply(const QByteArray& command,
+                                                         int limitMs) override;
 
     // What is kept from the received bytes until someone reads them; more
     // is left to the device driver, which drops it when its own buffer is full.
@@ -37,7 +50,6 @@ public:
     void close();
     // Closes the port and forgets the device: nothing reopens it.
     void release();
-    [[nodiscard]] bool isOpen() const { return port_.isOpen(); }
 
     // Drops the waiting input; returns what the console had read of it (the
     // device driver's own buffer is cleared unseen).
@@ -46,15 +58,26 @@ public:
     [[nodiscard]] std::optional<QByteArray> takeInput();
     bool write(const QByteArray& bytes);
 
+    // Runs again after every reply; its owner reopens a port that failed
+    // when it runs out.
+    QTimer& reopenWatch() { return reopenWatch_; }
+
 signals:
-    void dataArrived();
-    // The device went away or failed under an open port, which is now closed.
-    void lost();
+    // What was left in the input after a reply (normally nothing); after a
+    // wait that timed out, the start of what came too late.
+    void remainder(const QByteArray& bytes);
 
 private:
+    // Drops what waits, telling what the console had read of it.
+    void dropWaitingInput();
+    // A vanished device fails the port: it is closed and `lost` told.
     void onError(QSerialPort::SerialPortError error);
+    // Drains the port after a wait that ended without a complete reply;
+    // returns the start of what came meanwhile.
+    QByteArray settle();
 
     QSerialPort port_;
+    QTimer reopenWatch_;
     QString device_;
     qint32 baud_ = 115200;
 };

@@ -70,6 +70,8 @@ Supply::Supply(CommandExchange& exchange, MainState& state, SessionEvents& event
                 emit unsolicitedStatus(status);
                 emit changed();
             });
+    // Whatever stands behind the link when it comes back may be another unit.
+    connect(&exchange_, &CommandExchange::linkLost, this, &Supply::linkGone);
     connect(&exchange_, &CommandExchange::commErrorsChanged, this, [this](qint64 count) {
         readings_.commErrors = count;
         emit changed();

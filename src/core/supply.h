@@ -159,8 +159,9 @@ public:
     Outcome<Nothing> zeroSetpoint(Channel channel);
 
     // --- what the link and time do to the readings ---
-    // The link went away or another was chosen: every reading is stale and
-    // the unit's scales are forgotten.
+    // The link went away (called on the exchange's linkLost) or another was
+    // chosen (its chooser calls it): every reading is stale and the unit's
+    // scales are forgotten.
     void linkGone();
     // Readings the update cycle refreshes that it has not for `ms`.
     void markOlderThan(qint64 ms);

@@ -77,14 +77,8 @@ void SupplyWorker::attach(Core* core) {
     });
     connect(&core->events, &SessionEvents::supplyEvent, &core->host,
             [this](SupplyEvent kind, const QString& detail) { emit supplyEvent(kind, detail); });
-    const auto lost = [this, core](const QString& why) {
-        core->supply.linkGone();
-        emit linkLost(why);
-    };
-    connect(&core->exchange.serial(), &SerialLink::lost, &core->host,
-            [lost] { lost(QStringLiteral("the serial port failed")); });
-    connect(&core->exchange.tcp(), &QTcpSocket::disconnected, &core->host,
-            [lost] { lost(QStringLiteral("the TCP connection closed")); });
+    connect(&core->exchange, &CommandExchange::linkLost, &core->host,
+            [this](const QString& why) { emit linkLost(why); });
     std::lock_guard lock(mutex_);
     core_ = core;
     workerThreadId_ = std::this_thread::get_id();

@@ -72,16 +72,12 @@ void RunTool::watchForEnd() {
         if (linkLost_ || concluding_) {
             return;
         }
-        supply_.linkGone();
         linkLost_ = true;
         worst_ = core::Answer::NoAnswer;
         error_ = why;
         askEnd();
     };
-    connect(&exchange.serial(), &core::SerialLink::lost, this,
-            [lost] { lost(QStringLiteral("the serial link was lost")); });
-    connect(&exchange.tcp(), &QTcpSocket::disconnected, this,
-            [lost] { lost(QStringLiteral("the TCP connection closed")); });
+    connect(&exchange, &core::CommandExchange::linkLost, this, lost);
     // A unit that stops answering ends the run; the closing read is noted
     // where it is made.
     connect(&exchange, &core::CommandExchange::replyMissing, this, [this](const QByteArray&) {

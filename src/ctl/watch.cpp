@@ -16,11 +16,8 @@ Watch::Watch(const Invocation& invocation, core::Supply& supply)
     connect(&supply_, &core::Supply::unsolicitedStatus, this, &Watch::onUnsolicited);
     core::CommandExchange& exchange = supply_.exchange();
     // The watchdog reopens a serial port that came back; nothing reconnects TCP.
-    connect(&exchange.serial(), &core::SerialLink::lost, this, [this] { supply_.linkGone(); });
-    connect(&exchange.tcp(), &QTcpSocket::disconnected, this, [this] {
-        supply_.linkGone();
-        finish(kExitNoAnswer, QStringLiteral("the TCP connection closed"));
-    });
+    connect(&exchange.tcp(), &core::Link::lost, this,
+            [this] { finish(kExitNoAnswer, QStringLiteral("the TCP connection closed")); });
     signalCheck_.setInterval(kSignalCheckMs);
     connect(&signalCheck_, &QTimer::timeout, this, &Watch::check);
 }

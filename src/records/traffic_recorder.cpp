@@ -15,8 +15,8 @@ TrafficRecorder::TrafficRecorder(core::CommandExchange& exchange, QObject* paren
     connect(&exchange, &CommandExchange::inputDropped, this, &TrafficRecorder::onDropped);
     connect(&exchange, &CommandExchange::unsolicitedMessage, this, &TrafficRecorder::onUnsolicited);
     // Told before the exchange takes the bytes, as these listen from start-up.
-    connect(&exchange.serial(), &core::SerialLink::dataArrived, this, &TrafficRecorder::onArrival);
-    connect(&exchange.tcp(), &QTcpSocket::readyRead, this, &TrafficRecorder::onArrival);
+    connect(&exchange.serial(), &core::Link::dataArrived, this, &TrafficRecorder::onArrival);
+    connect(&exchange.tcp(), &core::Link::dataArrived, this, &TrafficRecorder::onArrival);
 }
 
 void TrafficRecorder::onArrival() {
@@ -28,9 +28,7 @@ void TrafficRecorder::onArrival() {
 
 void TrafficRecorder::onTransmitted(const QByteArray& frame) {
     // The signal comes just before the write, with the link as it stands.
-    const bool open = exchange_.isEthernet()
-                          ? exchange_.tcp().state() == QAbstractSocket::ConnectedState
-                          : exchange_.serial().isOpen();
+    const bool open = exchange_.link().isOpen();
     replyMissed_ = false;
     transmittedAtNs_ = clock_.nsecsElapsed();
     arrivedAtNs_ = -1;
@@ -92,21 +90,9 @@ void TrafficRecorder::addWaiting(const QByteArray& bytes, Outcome outcome) {
 }
 
 const QString& TrafficRecorder::currentLink() {
-    const bool ethernet = exchange_.isEthernet();
-    const bool same = ethernet == ethernet_ &&
-                      (ethernet ? exchange_.remoteHost() == host_ && exchange_.remotePort() == port_
-                                : exchange_.serial().device() == device_);
-    if (same && !link_.isEmpty()) {
-        return link_;
-    }
-    ethernet_ = ethernet;
-    host_ = exchange_.remoteHost();
-    port_ = exchange_.remotePort();
-    device_ = exchange_.serial().device();
-    if (ethernet) {
-        link_ = QStringLiteral("TCP %1:%2").arg(host_).arg(port_);
-    } else {
-        link_ = device_.isEmpty() ? QStringLiteral("no port") : device_;
+    // Entries share one copy of the name for as long as the link stays.
+    if (QString name = exchange_.link().name(); name != link_) {
+        link_ = std::move(name);
     }
     return link_;
 }

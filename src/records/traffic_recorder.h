@@ -33,7 +33,7 @@ private:
     // when late with the round trip from its command to then.
     void addWaiting(const QByteArray& bytes, Outcome outcome);
     [[nodiscard]] qint64 sinceTransmit() const;
-    // "TCP host:port" or the serial device, built again only when it changes.
+    // "TCP host:port" or the serial device: one copy, shared while it stays.
     const QString& currentLink();
 
     core::CommandExchange& exchange_;
@@ -47,10 +47,6 @@ private:
     // (however long after), and the `received` that repeats the missing
     // reply's bytes is not logged twice.
     bool replyMissed_ = false;
-    bool ethernet_ = false;
-    QString device_;
-    QString host_;
-    quint16 port_ = 0;
     QString link_;
 };
 

@@ -23,7 +23,7 @@ void chooseSerial(ConsoleRig& rig) {
 
 void chooseTcp(ConsoleRig& rig) {
     rig.window->linkSelection().mnu_ethernet_Click();
-    QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::ConnectedState);
 }
 
 }  // namespace

@@ -194,7 +194,7 @@ void ConsoleShellTest::ethernetHostDialog() {
     QCOMPARE(rig.panel(1), QStringLiteral("Ethernet Comms"));
     QCOMPARE(rig.panel(2), QStringLiteral("IP: ") + port);
     QCOMPARE(rig.state().portType, QStringLiteral("ethernet"));
-    QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::ConnectedState);
     QVERIFY(rig.exchange().netPollEnabled());
     QVERIFY(!rig.exchange().tmr_RCVTIMER().isActive());
     QCOMPARE(followUps, (QStringList{"status", "auto"}));
@@ -208,7 +208,7 @@ void ConsoleShellTest::ethernetHostDialog() {
     rig.window->linkSelection().mnu_ethernet_Click();
     QCOMPARE(rig.window->linkSelection().remoteHost().txtHost()->text(),
              QStringLiteral("127.0.0.1"));
-    QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::ConnectedState);
 
     // A port text that is no port number is refused in the dialog.
     rig.dialogScript = [](QDialog& dialog) {
@@ -306,7 +306,7 @@ void ConsoleShellTest::exitClosesTheActiveLink() {
     rig.window->mnu_EXIT_Click();
     QCOMPARE(rig.programEnds, 1);
     QVERIFY(!rig.exchange().serial().isOpen());
-    QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::UnconnectedState);
     QVERIFY(!rig.exchange().tmr_COMMWDT().isActive());
 
     ConsoleRig serialOnly;

@@ -59,7 +59,7 @@ private:
 void chooseTcpPeer(ConsoleRig& rig, quint16 port) {
     rig.window->linkSelection().useSimulatedSupply(rig.linkPath, QStringLiteral("127.0.0.1"), port);
     rig.window->linkSelection().mnu_ethernet_Click();
-    QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::ConnectedState);
 }
 
 QByteArray exchangeOnce(ConsoleRig& rig, const QByteArray& command) {
@@ -229,7 +229,7 @@ void LinkIntegrityTest::failedChoicesLeaveNoLinkOpen() {
         QCOMPARE(rig.panel(1), QStringLiteral("SET PORT!"));
         QCOMPARE(rig.panel(2), QStringLiteral("Comm Ch."));
         QVERIFY(!exchange.serial().isOpen());
-        QCOMPARE(exchange.tcp().state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(exchange.tcp().socket().state(), QAbstractSocket::UnconnectedState);
         // Nothing goes out anywhere, and the watchdog opens nothing.
         rig.sim.clearCommands();
         QCOMPARE(exchangeOnce(rig, "STAT;"), QByteArray());
@@ -241,7 +241,7 @@ void LinkIntegrityTest::failedChoicesLeaveNoLinkOpen() {
 
     // COMM2 that cannot be opened, after Ethernet.
     links.mnu_ethernet_Click();
-    QCOMPARE(exchange.tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(exchange.tcp().socket().state(), QAbstractSocket::ConnectedState);
     links.useSimulatedSupply(rig.directory.filePath(QStringLiteral("absent")),
                              QStringLiteral("127.0.0.1"), rig.sim.tcpPort());
     links.mnu_comm2_Click();
@@ -273,7 +273,7 @@ void LinkIntegrityTest::failedChoicesLeaveNoLinkOpen() {
     rig.dialogScript = nullptr;
     links.mnu_comm1_Click();
     QVERIFY(exchange.serial().isOpen());
-    QCOMPARE(exchange.tcp().state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(exchange.tcp().socket().state(), QAbstractSocket::UnconnectedState);
     links.mnu_ethernet_Click();
     QVERIFY(!exchange.serial().isOpen());
     exchange.tmr_COMMWDT().start();
@@ -313,7 +313,7 @@ void LinkIntegrityTest::idleFloodIsBounded() {
     }
     const long residentBefore = zov::test::residentKb();
     ConsoleRig::settle(2000);
-    const qint64 held = tcp ? rig.exchange().tcp().bytesAvailable()
+    const qint64 held = tcp ? rig.exchange().tcp().socket().bytesAvailable()
                             : rig.exchange().serial().takeInput().value_or(QByteArray()).size();
     flooder->stop();
     QVERIFY2(held <= zov::core::CommandExchange::kReplyByteLimit,

@@ -3,6 +3,7 @@
 // it reports for an answer, a refusal and silence, and what the readings
 // keep of it (time, stale mark, the unit's own scale).
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -195,6 +196,8 @@ private slots:
     void refusalAndSilenceAreNeverDone_data() { addLinks(); }
     void refusalAndSilenceAreNeverDone();
     void readingsKeepTheirTimeStaleMarkAndTheUnitsScale();
+    void aLostLinkLeavesEveryReadingStale_data() { addLinks(); }
+    void aLostLinkLeavesEveryReadingStale();
     void serviceOperationsSendTheirCommands_data() { addLinks(); }
     void serviceOperationsSendTheirCommands();
 };
@@ -273,6 +276,27 @@ void SupplyCoreTest::readingsKeepTheirTimeStaleMarkAndTheUnitsScale() {
     QVERIFY(unscaled.done());
     QVERIFY(!unscaled.value.scaled);
     QCOMPARE(QString::fromStdString(unscaled.value.display), QLatin1String(core::kNoScaleText));
+}
+
+// A port that fails or a connection the unit closes is told once, with why,
+// and the supply marks what it holds stale on its own: no host has to.
+void SupplyCoreTest::aLostLinkLeavesEveryReadingStale() {
+    QFETCH(bool, tcp);
+    Rig rig(tcp);
+    QVERIFY(rig.supply.readStatus().done());
+    QVERIFY(rig.supply.readings().xrayOn.live());
+    QSignalSpy lost(&rig.exchange, &core::CommandExchange::linkLost);
+    if (tcp) {
+        rig.sim.dropTcpConnections();
+    } else {
+        rig.sim.closePty();
+    }
+    QTRY_COMPARE(lost.count(), 1);
+    QVERIFY(lost.front().front().toString().contains(tcp ? "TCP connection closed"
+                                                         : "serial port failed"));
+    QVERIFY(rig.supply.readings().xrayOn.stale);
+    QVERIFY(!core::unitScale(rig.state, &core::MainState::KvScaleFactor));
+    QVERIFY(!rig.exchange.link().isOpen());
 }
 
 // An awaited service command is done, refused or unanswered as the unit

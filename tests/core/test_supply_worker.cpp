@@ -206,7 +206,7 @@ struct Rig {
                     supply.state().portType = QStringLiteral("ethernet");
                     exchange.setRemote(QStringLiteral("127.0.0.1"), port);
                     exchange.connectTcpAndWait();
-                    if (exchange.tcp().state() != QAbstractSocket::ConnectedState) {
+                    if (exchange.tcp().socket().state() != QAbstractSocket::ConnectedState) {
                         return QStringLiteral("no TCP connection");
                     }
                 }

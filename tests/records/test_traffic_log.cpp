@@ -208,7 +208,7 @@ void TrafficLogTest::tcpOutcomes() {
     const TrafficLog& log = zov::records::installTrafficLog(*rig.window).log();
     auto& exchange = rig.exchange();
     rig.window->linkSelection().mnu_ethernet_Click();
-    QCOMPARE(exchange.tcp().state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(exchange.tcp().socket().state(), QAbstractSocket::ConnectedState);
     exchange.resumeBackgroundTimers();
     const QString link = QStringLiteral("TCP 127.0.0.1:%1").arg(rig.sim.tcpPort());
 
@@ -243,7 +243,7 @@ void TrafficLogTest::tcpOutcomes() {
 
     // The link lost: a command for it never goes out.
     rig.sim.dropTcpConnections();
-    QTRY_COMPARE(exchange.tcp().state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(exchange.tcp().socket().state(), QAbstractSocket::UnconnectedState);
     exchange.outputOutputString("STAT;");
     QCOMPARE(last(log).outcome, Outcome::NotSent);
     QCOMPARE(rig.sim.commands(), (QStringList{"STAT;", "SOFT;"}));
@@ -269,7 +269,7 @@ void TrafficLogTest::windowSurvivesLinkChanges() {
     rig.window->linkSelection().mnu_ethernet_Click();
     exchangeOnce();
     rig.sim.dropTcpConnections();
-    QTRY_COMPARE(exchange.tcp().state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(exchange.tcp().socket().state(), QAbstractSocket::UnconnectedState);
     exchangeOnce();
     rig.window->linkSelection().mnu_ethernet_Click();
     exchangeOnce();

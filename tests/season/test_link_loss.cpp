@@ -30,7 +30,7 @@ void loseTheLink(SeasonRig& rig, bool tcp) {
 void bringTheLinkBack(SeasonRig& rig, bool tcp) {
     if (tcp) {
         rig.choose(true);
-        QCOMPARE(rig.exchange().tcp().state(), QAbstractSocket::ConnectedState);
+        QCOMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::ConnectedState);
         return;
     }
     QVERIFY(rig.sim.startPty(rig.linkPath));
@@ -81,7 +81,7 @@ void LinkLossTest::lostInTheMiddleOfAnExchange() {
     rig.areas.systemStatus->btn_REQSTAT_Click();
     QCOMPARE(rig.state().CommErrors, errorsBefore + 1);
     if (tcp) {
-        QTRY_COMPARE(rig.exchange().tcp().state(), QAbstractSocket::UnconnectedState);
+        QTRY_COMPARE(rig.exchange().tcp().socket().state(), QAbstractSocket::UnconnectedState);
     } else {
         QTRY_VERIFY(!rig.exchange().serial().isOpen());
     }
