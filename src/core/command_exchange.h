@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The one path by which every window talks to the supply: frame a command for
 // the active link, send it, collect one reply within the time limit, and keep
 // the links and background timers in order around it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One way to the supply, as the command exchange uses it: a serial port
 // (RS-232 or a USB virtual port) or a TCP connection. Each frames commands,
 // takes what waits before a command, cuts one reply out of what comes and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The serial side of the link: RS-232 or a USB virtual port. Commands go out
 // with a checksum and CR LF, and a reply ends with its LF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The supply's operations, one method each, as the console performs them:
 // the same commands in the same order, the same background timers paused
 // and resumed around them. Each returns what came of it as a typed outcome

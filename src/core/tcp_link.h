@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The TCP side of the link: a command goes out between STX and ETX, and the
 // unit sends its replies and, unasked, status messages in the same frames.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Fills the traffic log from what the command exchange reports: every frame
 // sent, every reply or its absence, late and dropped input and status
 // messages. It only listens: it never sends, never waits and does O(1) work
