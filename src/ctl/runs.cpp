@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonObject>
 
+#include "core/record_text.h"
 #include "ctl/operations.h"
 #include "ctl/output.h"
 #include "ctl/stop_signal.h"
@@ -26,8 +27,8 @@ int severity(core::Answer answer) {
     return 3;
 }
 
-QString xrayWord(const std::optional<bool>& on) {
-    return on ? QLatin1String(*on ? "on" : "off") : QStringLiteral("unknown");
+QString xrayWord(bool on) {
+    return QLatin1String(on ? "on" : "off");
 }
 
 QString padded(const QString& name, const QString& value) {
@@ -138,6 +139,21 @@ QString RunTool::endWord(const QString& asked) const {
     return asked;
 }
 
+void RunTool::addXray(Report& report, const core::Reading<bool>& xray) {
+    // What the unit has not confirmed since (the link went away, the last
+    // read got no answer) is no state: it is told as what it was, and when.
+    const QString state = xray.live() ? xrayWord(*xray.value) : QStringLiteral("unknown");
+    QString line = state;
+    report.json.insert(QStringLiteral("xray"), state);
+    if (xray.known() && !xray.live()) {
+        report.json.insert(QStringLiteral("xrayLastReported"), xrayWord(*xray.value));
+        report.json.insert(QStringLiteral("xrayLastReportedAt"), core::timestamp(xray.at));
+        line += QStringLiteral(" (last reported %1 at %2)")
+                    .arg(xrayWord(*xray.value), xray.at.toString(QStringLiteral("HH:mm:ss")));
+    }
+    report.lines << padded(QStringLiteral("X-ray"), line);
+}
+
 void RunTool::conclude(Report report, std::optional<int> exitCode, bool readState) {
     if (concluding_) {
         return;
@@ -148,16 +164,11 @@ void RunTool::conclude(Report report, std::optional<int> exitCode, bool readStat
     // Later, from the event loop: this may be called before it runs.
     QTimer::singleShot(0, this, [this, report, exitCode, readState]() mutable {
         supply_.exchange().whenIdle(this, [this, report, exitCode, readState]() mutable {
-            std::optional<bool> xray = supply_.readings().xrayOn.value;
             if (readState && !linkLost_) {
                 const auto outcome = supply_.readStatus();
                 note(outcome.answer, QString::fromLatin1(supply_.exchange().lastCommand()));
-                if (outcome.done()) {
-                    xray = outcome.value.xrayOn;
-                }
             }
-            report.json.insert(QStringLiteral("xray"), xrayWord(xray));
-            report.lines << padded(QStringLiteral("X-ray"), xrayWord(xray));
+            addXray(report, supply_.readings().xrayOn);
             report.json.insert(QStringLiteral("answer"), QLatin1String(core::answerName(worst_)));
             if (!error_.isEmpty()) {
                 report.json.insert(QStringLiteral("error"), error_);

@@ -54,6 +54,8 @@ protected:
     // with `report`, the error line, and ends the event loop with `exitCode`
     // or the code of the worst answer.
     void conclude(Report report, std::optional<int> exitCode = std::nullopt, bool readState = true);
+    // The output's state at the end, as the unit last gave it.
+    static void addXray(Report& report, const core::Reading<bool>& xray);
 
     const Invocation& invocation_;
     core::Supply& supply_;

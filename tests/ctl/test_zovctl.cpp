@@ -21,7 +21,9 @@ public:
             QStringLiteral(ZOV_SIM_PROGRAM),
             QStringList{"--pty", ptyLink(), "--tcp", "0", "--log", logPath()} + arguments);
     }
-    ~SimProcess() {
+    ~SimProcess() { stop(); }
+    // The unit goes away: its pseudo-terminal hangs up, its connections close.
+    void stop() {
         process_.kill();
         process_.waitForFinished(3000);
     }
@@ -171,6 +173,7 @@ private slots:
     void season_data();
     void season();
     void cycleTestFor();
+    void cycleTestWhoseUnitGoesAway();
 };
 
 void ZovctlTest::commands_data() {
@@ -467,6 +470,25 @@ void ZovctlTest::cycleTestFor() {
     const QStringList commands = sim.commands();
     QCOMPARE(commands.first(), QString("ENBL 1;"));
     QCOMPARE(lastEnbl(commands), QString("ENBL 0;"));
+}
+
+// A unit that goes away mid-run leaves the output's state unknown: the tool
+// tells what it last was and when, and never passes that off as the state now.
+void ZovctlTest::cycleTestWhoseUnitGoesAway() {
+    SimProcess sim({});
+    QVERIFY(sim.ready());
+    QProcess run;
+    run.start(QStringLiteral(ZOVCTL_PROGRAM),
+              {"--port", sim.ptyLink(), "--json", "cycle-test", "--on", "1", "--period", "2"});
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += run.readAllStandardError()).contains("output on: done"), 5000);
+    sim.stop();
+    QVERIFY(run.waitForFinished(10000));
+    QCOMPARE(run.exitCode(), 3);
+    const QJsonObject json = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
+    QCOMPARE(json.value("end").toString(), QString("link lost"));
+    QCOMPARE(json.value("xray").toString(), QString("unknown"));
+    QVERIFY(json.contains("xrayLastReported") && json.contains("xrayLastReportedAt"));
 }
 
 QTEST_GUILESS_MAIN(ZovctlTest)
