@@ -80,7 +80,7 @@ void CommandExchange::outputOutputString(const QByteArray& command) {
     const QByteArray frame = link.frame(command);
     lastCommand_ = command;
     link.takeInputBeforeCommand();
-    deliverQueuedStatus();
+    deliverQueuedStatus(link);
     emit transmitted(frame);
     link.writeFrame(frame);
 }
@@ -89,21 +89,22 @@ QByteArray CommandExchange::inputInputString() {
     QByteArray reply;
     {
         WaitScope scope(waitDepth_);
-        const auto collected = link().receiveReply(lastCommand_, replyTimeLimitMs_);
-        deliverQueuedStatus();
+        Link& link = this->link();
+        const auto collected = link.receiveReply(lastCommand_, replyTimeLimitMs_);
+        deliverQueuedStatus(link);
         if (collected) {
             reply = *collected;
             emit received(reply);
             rcvTimer_.start();
-            link().dropInputAfterReply();
+            link.dropInputAfterReply();
         }
     }
     afterWait();
     return reply;
 }
 
-void CommandExchange::deliverQueuedStatus() {
-    while (const auto message = link().takeStatusMessage()) {
+void CommandExchange::deliverQueuedStatus(Link& link) {
+    while (const auto message = link.takeStatusMessage()) {
         state_.RxBufferFull = 1;
         emit unsolicitedMessage(*message);
         state_.RxBufferFull = 0;
@@ -141,6 +142,9 @@ void CommandExchange::sendWatchdogKeepAlive() {
 }
 
 void CommandExchange::connectTcpAndWait() {
+    // A connection that stands is dropped before the wait, so whoever hears
+    // of its loss is not held back by the wait.
+    tcp_.reset();
     {
         WaitScope scope(waitDepth_);
         tcp_.connectAndWait(kConnectTimeLimitMs);
@@ -172,12 +176,13 @@ void CommandExchange::onTcpData() {
 
 void CommandExchange::pollUnsolicited() {
     // Inside a reply wait the bytes are the awaited reply's.
-    if (!netPollEnabled_ || !link().carriesStatusMessages() || isWaiting()) {
+    Link& link = this->link();
+    if (!netPollEnabled_ || !link.carriesStatusMessages() || isWaiting()) {
         return;
     }
-    const bool moreUnread = link().takeWaitingInput(kUnsolicitedChunk);
-    deliverQueuedStatus();
-    if (moreUnread) {
+    link.takeWaitingInput(kUnsolicitedChunk);
+    deliverQueuedStatus(link);
+    if (link.inputUnread()) {
         netPollTimer_.start(kUnsolicitedPollMs);
     }
 }

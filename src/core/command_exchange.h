@@ -122,7 +122,7 @@ signals:
 private:
     [[nodiscard]] bool tcpChosen() const;
     void forwardSignalsOf(Link& link);
-    void deliverQueuedStatus();
+    void deliverQueuedStatus(Link& link);
     void onTcpData();
     void pollUnsolicited();
     void onCommWatchdog();

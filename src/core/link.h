@@ -57,10 +57,12 @@ public:
     // polls the link between exchanges instead of running the serial idle timer.
     [[nodiscard]] virtual bool carriesStatusMessages() const { return false; }
     // Between exchanges: takes at most `limit` bytes of what came and sorts
-    // out the status messages among it. True when more is waiting unread.
-    virtual bool takeWaitingInput(qint64 /*limit*/) { return false; }
-    // Something came that nobody has taken yet.
+    // out the status messages among it.
+    virtual void takeWaitingInput(qint64 /*limit*/) {}
+    // Something came that nobody has taken yet, read or not.
     [[nodiscard]] virtual bool inputWaiting() const { return false; }
+    // Bytes came that have not even been read from the link yet.
+    [[nodiscard]] virtual bool inputUnread() const { return false; }
     // The oldest status message that came and waits to be decoded.
     [[nodiscard]] virtual std::optional<QByteArray> takeStatusMessage() { return std::nullopt; }
 

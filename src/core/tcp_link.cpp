@@ -110,12 +110,15 @@ void TcpLink::setRemote(const QString& host, quint16 port) {
     remotePort_ = port;
 }
 
-void TcpLink::connectAndWait(int limitMs) {
+void TcpLink::reset() {
     if (socket_.state() != QAbstractSocket::UnconnectedState) {
         socket_.abort();
     }
     inbox_.clear();
     statusQueue_.clear();
+}
+
+void TcpLink::connectAndWait(int limitMs) {
     socket_.connectToHost(remoteHost_, remotePort_);
     waitOnLink(
         limitMs, 0, [] {},
@@ -128,10 +131,8 @@ void TcpLink::connectAndWait(int limitMs) {
 void TcpLink::close() {
     if (socket_.state() != QAbstractSocket::UnconnectedState) {
         socket_.flush();
-        socket_.abort();
     }
-    inbox_.clear();
-    statusQueue_.clear();
+    reset();
 }
 
 void TcpLink::takeInput(qint64 limit) {
@@ -149,11 +150,6 @@ void TcpLink::takeInput(qint64 limit) {
     if (!dropped.isEmpty()) {
         emit inputDropped(dropped);
     }
-}
-
-bool TcpLink::takeWaitingInput(qint64 limit) {
-    takeInput(limit);
-    return socket_.bytesAvailable() > 0;
 }
 
 bool TcpLink::inputWaiting() const {

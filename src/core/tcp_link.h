@@ -28,16 +28,21 @@ public:
     [[nodiscard]] std::optional<QByteArray> receiveReply(const QByteArray& command,
                                                          int limitMs) override;
     [[nodiscard]] bool carriesStatusMessages() const override { return true; }
-    bool takeWaitingInput(qint64 limit) override;
+    void takeWaitingInput(qint64 limit) override { takeInput(limit); }
     [[nodiscard]] bool inputWaiting() const override;
+    [[nodiscard]] bool inputUnread() const override { return socket_.bytesAvailable() > 0; }
     [[nodiscard]] std::optional<QByteArray> takeStatusMessage() override;
 
     QTcpSocket& socket() { return socket_; }
     void setRemote(const QString& host, quint16 port);
     [[nodiscard]] QString remoteHost() const { return remoteHost_; }
     [[nodiscard]] quint16 remotePort() const { return remotePort_; }
-    // Starts connecting and waits until connected, failed or `limitMs` has passed.
+    // Drops the connection (what was written and not yet sent too) and what it held.
+    void reset();
+    // Starts connecting and waits until connected, failed or `limitMs` has
+    // passed; reset() first.
     void connectAndWait(int limitMs);
+    // Sends what was written, then drops the connection and what it held.
     void close();
 
 signals:

@@ -18,7 +18,7 @@ Watch::Watch(const Invocation& invocation, core::Supply& supply)
     core::CommandExchange& exchange = supply_.exchange();
     // The watchdog reopens a serial port that came back; nothing reconnects TCP.
     connect(&exchange.tcp(), &core::Link::lost, this,
-            [this] { finish(kExitNoAnswer, QStringLiteral("the TCP connection closed")); });
+            [this](const QString& why) { finish(kExitNoAnswer, why); });
     signalCheck_.setInterval(kSignalCheckMs);
     connect(&signalCheck_, &QTimer::timeout, this, &Watch::check);
 }
