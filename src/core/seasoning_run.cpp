@@ -1,5 +1,7 @@
 #include "seasoning_run.h"
 
+#include "core/dac_editor.h"
+
 namespace zov::core {
 
 SeasoningRun::SeasoningRun(Supply& supply, QObject* parent) : QObject(parent), supply_(supply) {
@@ -87,14 +89,21 @@ std::optional<Problem> SeasoningRun::applySeasonStep(int index) {
         return *problem;
     }
     const StepCounts& step = std::get<StepCounts>(counts);
-    // Both replies are read and left unexamined: the run never looks at the
-    // unit's answers, and a silent unit is not counted here.
+    // Both replies are read; the run goes on whatever they say, as the
+    // console's does, and a silent unit is not counted here. A refusal is
+    // told, so whoever runs it can tell the programme did not run as written.
     CommandExchange& exchange = supply_.exchange();
     exchange.suspendBackgroundTimers();
-    exchange.outputOutputString(vrefCommand(step.kv));
-    (void)exchange.inputInputString();
-    exchange.outputOutputString(irefCommand(step.ma));
-    (void)exchange.inputInputString();
+    const auto send = [&](Channel channel, const QByteArray& command) {
+        exchange.outputOutputString(command);
+        const QByteArray reply = exchange.inputInputString();
+        if (programAnswerFrom(editorChannel(channel), textOf(command), textOf(reply)) ==
+            ProgramAnswer::Refused) {
+            emit setpointRefused(index + 1, command);
+        }
+    };
+    send(Channel::A, vrefCommand(step.kv));
+    send(Channel::B, irefCommand(step.ma));
     emit stepSent(index + 1, text);
     exchange.resumeBackgroundTimers();
     return std::nullopt;

@@ -59,6 +59,8 @@ signals:
     void progress(int step, const QString& kv, const QString& ma, int minutesLeft);
     // Step `step` (1..20)'s "VREF" and "IREF" went out.
     void stepSent(int step, const zov::core::StepText& row);
+    // The unit refused step `step`'s "VREF" or "IREF" `command`.
+    void setpointRefused(int step, const QByteArray& command);
     void finished(zov::core::SeasoningRun::End end);
 
 private:

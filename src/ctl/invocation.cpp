@@ -395,7 +395,8 @@ private:
     }
 
     // --on and --period as the console's input boxes take them (nearest
-    // second); whether they make a test is the cycle test's to say.
+    // second); whether they make a test is the cycle test's to say, except
+    // that an on time of no seconds is no test a user means.
     std::optional<QString> cycleTest() {
         for (const char* name : {"on", "period"}) {
             const QString option = QLatin1String(name);
@@ -407,6 +408,9 @@ private:
             if (!seconds) {
                 return QStringLiteral("--%1 wants a number of seconds such as 30, not %2")
                     .arg(option, shown(text));
+            }
+            if (option == QLatin1String("on") && *seconds <= 0) {
+                return QStringLiteral("--on wants a time above 0 s, not %1").arg(shown(text));
             }
             (option == QLatin1String("on") ? invocation_.onTime : invocation_.period) = *seconds;
         }
@@ -484,13 +488,14 @@ QString helpText() {
         "                    console's Stop does (nothing sent: a cycling step may\n"
         "                    leave the output on); then reads and prints the\n"
         "                    output's state. A step the unit does not answer, or a\n"
-        "                    lost link, ends the run (exit 3)\n"
+        "                    lost link, ends the run (exit 3); a setpoint the unit\n"
+        "                    refuses is told and the run goes on (exit 1 at its end)\n"
         "  cycle-test --on S --period S [--for TIME]\n"
         "                    the HV cycle test: the output on for S seconds of every\n"
         "                    period, until TIME has passed or Ctrl-C; it then leaves\n"
-        "                    the output off and prints its state. A period of less\n"
-        "                    than 1 s or not above the on time is refused with exit\n"
-        "                    2, nothing sent\n"
+        "                    the output off and prints its state. An on time of 0 s\n"
+        "                    or less, or a period of less than 1 s or not above the\n"
+        "                    on time, is refused with exit 2, nothing sent\n"
         "  send TEXT         service use, with --service: one command as typed\n"
         "                    (\"VSET;\") and the unit's reply; a text that could\n"
         "                    carry a second command is refused\n"
@@ -508,8 +513,9 @@ QString helpText() {
         "Errors go to standard error, one line each. Exit status:\n"
         "  0  done\n"
         "  1  refused by the unit, or no full scale from it for set; for season a\n"
-        "     profile the unit's scales cannot run (only the scales read), or a\n"
-        "     step that could not be sent; for cycle-test a switching refused\n"
+        "     profile the unit's scales cannot run (only the scales read), a step\n"
+        "     that could not be sent or a setpoint refused; for cycle-test a\n"
+        "     switching refused\n"
         "  2  usage error: nothing sent (for a set value past the unit's full scale,\n"
         "     only the scale read); a profile file that cannot be read or loaded;\n"
         "     a cycle-test period the test refuses\n"

@@ -198,6 +198,15 @@ SeasonTool::SeasonTool(const Invocation& invocation, core::Supply& supply,
     connect(&run_, &core::SeasoningRun::stepSent, this,
             [this](int step, const core::StepText&) { lastStep_ = step; });
     connect(&run_, &core::SeasoningRun::finished, this, &SeasonTool::onFinished);
+    // The run goes on, as the console's does; the refusal is told at once
+    // and in the end (exit 1), as a refused switching of the cycle test is.
+    connect(&run_, &core::SeasoningRun::setpointRefused, this,
+            [this](int step, const QByteArray& command) {
+                note(core::Answer::Refused, QString::fromLatin1(command));
+                writeProgress(QStringLiteral("step %1: the unit refused %2")
+                                  .arg(step)
+                                  .arg(QString::fromLatin1(command)));
+            });
 }
 
 RunTool::Report SeasonTool::report(const QString& end) const {

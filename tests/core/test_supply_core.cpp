@@ -214,8 +214,9 @@ void SupplyCoreTest::eachOperationSendsItsCommandsAndIsDone() {
     }
 }
 
-// An operation the unit refuses reports the refusal; one it does not answer
-// reports no answer and leaves what it would have refreshed stale.
+// An operation the unit refuses reports the refusal; a reply that is another
+// command's is unreadable; one it does not answer reports no answer and
+// leaves what it would have refreshed stale.
 void SupplyCoreTest::refusalAndSilenceAreNeverDone() {
     QFETCH(bool, tcp);
     Rig rig(tcp);
@@ -232,6 +233,13 @@ void SupplyCoreTest::refusalAndSilenceAreNeverDone() {
     for (const Refusable& operation : refusable) {
         rig.sim.script(operation.command, ScriptedReply::refusal());
         QCOMPARE(operation.run(rig.supply), Answer::Refused);
+        rig.sim.clearScripts();
+    }
+    const Refusable otherNumbers[] = {{"program filament limit", "12,*", operations()[2].run},
+                                      {"remote", "99,*", operations()[12].run}};
+    for (const Refusable& operation : otherNumbers) {
+        rig.sim.script(operation.command, ScriptedReply::text("14,1,"));
+        QVERIFY2(operation.run(rig.supply) == Answer::Unreadable, operation.name);
         rig.sim.clearScripts();
     }
     rig.supply.readSetpoint(core::Channel::A);

@@ -173,7 +173,9 @@ private slots:
     void season_data();
     void season();
     void cycleTestFor();
-    void cycleTestWhoseUnitGoesAway();
+    void cycleTestEndsEarly_data();
+    void cycleTestEndsEarly();
+    void seasonTellsARefusedSetpoint();
 };
 
 void ZovctlTest::commands_data() {
@@ -285,10 +287,10 @@ void ZovctlTest::commands_data() {
           {"season", profileFile("bad.csv", "step,kV,mA,minutes,cycling\n1,40,0.25,1,maybe\n")},
           "line 2: cycling is \"maybe\", not yes or no; nothing was sent");
     usage("cycle-test without period", {"cycle-test", "--on", "1"}, "wants --on SECONDS");
-    usage("cycle-test period 0", {"cycle-test", "--on", "0", "--period", "0"},
+    usage("cycle-test period not above on", {"cycle-test", "--on", "2", "--period", "1"},
           "Period has to be greater than the On time");
-    usage("cycle-test period below 1 s", {"cycle-test", "--on=-1", "--period", "0"},
-          "at least 1 second");
+    usage("cycle-test on time below 0 s", {"cycle-test", "--on=-1", "--period", "2"},
+          "--on wants a time above 0 s");
     usage("overlong argument", {"read", QString(300, 'k')}, "longer than 256");
 }
 
@@ -400,8 +402,12 @@ void ZovctlTest::watchEndsOnSignal() {
                 {"--tcp", sim.tcpLink(), "watch", "--every", "10ms", "--format", "json"});
     QByteArray out;
     QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).count('\n') >= 40, 10000);
+    const qsizetype sentBefore = sim.commands().size();
     QVERIFY(::kill(static_cast<pid_t>(watch.processId()), signal) == 0);
     QVERIFY(watch.waitForFinished(10000));
+    // Only the step under way (three monitors at most) and one command in
+    // flight while the log was read go out after the signal.
+    QVERIFY(sim.commands().size() - sentBefore <= 4);
     QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
     QCOMPARE(watch.exitCode(), 0);
     out += watch.readAllStandardOutput();
@@ -472,9 +478,25 @@ void ZovctlTest::cycleTestFor() {
     QCOMPARE(lastEnbl(commands), QString("ENBL 0;"));
 }
 
-// A unit that goes away mid-run leaves the output's state unknown: the tool
-// tells what it last was and when, and never passes that off as the state now.
-void ZovctlTest::cycleTestWhoseUnitGoesAway() {
+void ZovctlTest::cycleTestEndsEarly_data() {
+    QTest::addColumn<bool>("unitGoesAway");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QString>("xray");
+    // Ctrl-C: the output is left off, as the console's Stop leaves it.
+    QTest::newRow("SIGINT") << false << 0 << "stopped"
+                            << "off";
+    // The output's state is then unknown: the tool tells what it last was
+    // and when, and never passes that off as the state now.
+    QTest::newRow("unit goes away") << true << 3 << "link lost"
+                                    << "unknown";
+}
+
+void ZovctlTest::cycleTestEndsEarly() {
+    QFETCH(bool, unitGoesAway);
+    QFETCH(int, exitCode);
+    QFETCH(QString, end);
+    QFETCH(QString, xray);
     SimProcess sim({});
     QVERIFY(sim.ready());
     QProcess run;
@@ -482,13 +504,33 @@ void ZovctlTest::cycleTestWhoseUnitGoesAway() {
               {"--port", sim.ptyLink(), "--json", "cycle-test", "--on", "1", "--period", "2"});
     QByteArray err;
     QTRY_VERIFY_WITH_TIMEOUT((err += run.readAllStandardError()).contains("output on: done"), 5000);
-    sim.stop();
+    if (unitGoesAway) {
+        sim.stop();
+    } else {
+        QVERIFY(::kill(static_cast<pid_t>(run.processId()), SIGINT) == 0);
+    }
     QVERIFY(run.waitForFinished(10000));
-    QCOMPARE(run.exitCode(), 3);
+    QCOMPARE(run.exitCode(), exitCode);
     const QJsonObject json = QJsonDocument::fromJson(run.readAllStandardOutput()).object();
-    QCOMPARE(json.value("end").toString(), QString("link lost"));
-    QCOMPARE(json.value("xray").toString(), QString("unknown"));
-    QVERIFY(json.contains("xrayLastReported") && json.contains("xrayLastReportedAt"));
+    QCOMPARE(json.value("end").toString(), end);
+    QCOMPARE(json.value("xray").toString(), xray);
+    QCOMPARE(json.contains("xrayLastReported"), unitGoesAway);
+    if (!unitGoesAway) {
+        QTRY_COMPARE_WITH_TIMEOUT(lastEnbl(sim.commands()), QString("ENBL 0;"), 3000);
+    }
+}
+
+// A setpoint the unit refuses is told, and the run ends refused, not done.
+void ZovctlTest::seasonTellsARefusedSetpoint() {
+    SimProcess sim({});
+    QVERIFY(sim.ready());
+    const Run run = zovctl({"--port", sim.ptyLink(), "--json", "season",
+                            profileFile("beyond.csv", "1,100,0.25,0,no\n")});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("step 1: the unit refused VREF 6825;"), run.err.constData());
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(json.value("end").toString(), QString("completed"));
+    QCOMPARE(json.value("answer").toString(), QString("refused"));
 }
 
 QTEST_GUILESS_MAIN(ZovctlTest)
