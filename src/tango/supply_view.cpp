@@ -153,6 +153,10 @@ std::string statusOf(const SupplyReadings& readings, const DeviceSituation& situ
     if (situation.seasoning) {
         lines << QStringLiteral("A seasoning run is under way.");
     }
+    if (!situation.seasoningRefusal.isEmpty()) {
+        lines << QStringLiteral("The unit refused the seasoning run's %1.")
+                     .arg(situation.seasoningRefusal);
+    }
     return lines.join(QLatin1Char('\n')).toStdString();
 }
 

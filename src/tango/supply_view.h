@@ -31,7 +31,8 @@ struct DeviceSituation {
     bool linkUp = false;
     QString linkProblem;  // why the link is down, when it is
     bool seasoning = false;
-    QString settingsProblem;  // a property that keeps the device from starting
+    QString seasoningRefusal;  // the run's last setpoint the unit refused ("VREF 6825;, step 1")
+    QString settingsProblem;   // a property that keeps the device from starting
 };
 
 [[nodiscard]] Condition conditionOf(const core::SupplyReadings& readings,

@@ -267,6 +267,10 @@ DeviceSituation ZovSupply::situation() const {
             linkProblem_.isEmpty() ? QStringLiteral("opening it") : linkProblem_;
     }
     situation.seasoning = seasoning_;
+    {
+        std::lock_guard lock(refusalMutex_);
+        situation.seasoningRefusal = seasoningRefusal_;
+    }
     situation.settingsProblem = settingsProblem_;
     return situation;
 }
@@ -522,6 +526,18 @@ void ZovSupply::startSeasoning(const std::string& profileCsv) {
                 run_ = new core::SeasoningRun(supply, &supply);
                 QObject::connect(run_, &core::SeasoningRun::finished, run_,
                                  [this](core::SeasoningRun::End) { seasoning_ = false; });
+                // The run goes on, as the console's does; Status tells of it.
+                QObject::connect(run_, &core::SeasoningRun::setpointRefused, run_,
+                                 [this](int step, const QByteArray& command) {
+                                     std::lock_guard lock(refusalMutex_);
+                                     seasoningRefusal_ = QStringLiteral("%1, step %2")
+                                                             .arg(QString::fromLatin1(command))
+                                                             .arg(step);
+                                 });
+            }
+            {
+                std::lock_guard lock(refusalMutex_);
+                seasoningRefusal_.clear();
             }
             seasoning_ = true;
             if (const auto problem = run_->start(profile)) {

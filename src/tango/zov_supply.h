@@ -105,6 +105,8 @@ private:
     QString linkProblem_;
     std::atomic<bool> opening_{false};
     std::atomic<bool> seasoning_{false};
+    mutable std::mutex refusalMutex_;
+    QString seasoningRefusal_;  // since the run last started
     // Made, used and destroyed on the worker's thread only, inside calls.
     core::SeasoningRun* run_ = nullptr;
     int secondsDown_ = 0;  // the publisher's thread only

@@ -229,10 +229,13 @@ class ZovSupplyServer(unittest.TestCase):
                 self.assertTrue(wait_for(lambda: self.one.read_attribute("Voltage").quality
                                          == tango.AttrQuality.ATTR_VALID))
 
-    def test_seasoning_moves_and_stops_with_the_output_off(self):
-        profile = "step,kV,mA,minutes,cycling\n1,20,0.1,5,no\n"
+    def test_seasoning_moves_tells_a_refusal_and_stops_with_the_output_off(self):
+        # 100 kV is past the simulated unit's 60 kV: its VREF is refused, the run goes on.
+        profile = "step,kV,mA,minutes,cycling\n1,100,0.1,5,no\n"
         self.one.StartSeasoning(profile)
         self.assertTrue(wait_for(lambda: self.one.state() == tango.DevState.MOVING))
+        self.assertTrue(wait_for(lambda: "refused the seasoning run's VREF 6825;, step 1"
+                                 in self.one.status()), self.one.status())
         self.assertEqual(failure(self.two.StartSeasoning, profile).reason, "ZOV_XrayOnNotAllowed")
         self.one.StopSeasoning()
         self.assertTrue(wait_for(lambda: self.one.state() == tango.DevState.OFF))
