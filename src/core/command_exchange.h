@@ -29,13 +29,10 @@ public:
     static constexpr int kReplyTimeLimitMs = 1000;
     static constexpr int kConnectTimeLimitMs = 10000;
     static constexpr int kReplyByteLimit = Link::kReplyByteLimit;
-    static constexpr int kSettleQuietMs = Link::kSettleQuietMs;
-    static constexpr int kSettleLimitMs = Link::kSettleLimitMs;
     // Between exchanges the TCP link is read this much at a time, at most once
     // per poll period, however fast a peer sends.
     static constexpr int kUnsolicitedChunk = 1024;
     static constexpr int kUnsolicitedPollMs = 1;
-    static constexpr std::size_t kStatusQueueLimit = TcpLink::kStatusQueueLimit;
 
     CommandExchange(MainState& state, QObject* parent = nullptr);
 
