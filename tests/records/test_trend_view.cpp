@@ -67,6 +67,7 @@ private slots:
     void liveReadingsAreDrawnOnTheTimerNotPerReading();
     void hoursOfReadingsAreReducedForDisplay();
     void zoomPanAndFollow();
+    void aPaneTurnsWheelDragAndHoverIntoTimes();
     void markersSharingPixelsStayInSight();
     void csvHoldsTheReadingsAndEventsInOrder();
     void failedExportsSaySo();
@@ -213,6 +214,54 @@ void TrendViewTest::zoomPanAndFollow() {
     QVERIFY(!window->following());
     window->showAll();
     QCOMPARE(window->visibleRange(), std::pair(std::int64_t(0), end + 5000));
+}
+
+// The wheel, a dragged band and a hovered mark all read the same pixel as
+// the same time; a click or a wheel that chooses nothing says nothing.
+void TrendViewTest::aPaneTurnsWheelDragAndHoverIntoTimes() {
+    records::TrendPane pane(QStringLiteral("Events"), false);
+    pane.resize(600, 200);
+    pane.showTimeRange(0, pane.plotColumns() * 1000.0, {});  // a second a pixel
+    QSignalSpy zoomed(&pane, &records::TrendPane::wheelZoom);
+    QSignalSpy chosen(&pane, &records::TrendPane::timeRangeChosen);
+    QSignalSpy hovered(&pane, &records::TrendPane::markHovered);
+    const QPointF at(300, 100);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(at, pane.mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&pane, &event);
+    };
+    wheel(120);
+    wheel(-120);
+    wheel(0);
+    QCOMPARE(zoomed.count(), 2);
+    QCOMPARE(zoomed.at(0).at(1).toDouble(), 0.8);
+    QCOMPARE(zoomed.at(1).at(1).toDouble(), 1.25);
+    const double atMs = zoomed.at(0).at(0).toDouble();
+
+    const auto drag = [&](int pixels) {
+        QTest::mousePress(&pane, Qt::LeftButton, {}, at.toPoint());
+        QTest::mouseMove(&pane, at.toPoint() + QPoint(pixels, 0));
+        QTest::mouseRelease(&pane, Qt::LeftButton, {}, at.toPoint() + QPoint(pixels, 0));
+    };
+    drag(2);  // a click that moved a little chooses nothing
+    QCOMPARE(chosen.count(), 0);
+    drag(100);
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(chosen.at(0).at(0).toDouble(), atMs);
+    QCOMPARE(chosen.at(0).at(1).toDouble(), atMs + 100000);
+    QTest::mouseClick(&pane, Qt::RightButton, {}, at.toPoint());  // twice the span
+    QCOMPARE(chosen.at(1).at(1).toDouble() - chosen.at(1).at(0).toDouble(),
+             2 * pane.plotColumns() * 1000.0);
+
+    pane.setRows({QStringLiteral("X-ray")});
+    pane.setMarks({{atMs, 0, Qt::red, true, 7}});
+    for (const int dx : {0, 20}) {
+        QHelpEvent tip(QEvent::ToolTip, at.toPoint() + QPoint(dx, 0), {});
+        QCoreApplication::sendEvent(&pane, &tip);
+    }
+    QCOMPARE(hovered.count(), 1);
+    QCOMPARE(hovered.at(0).at(0).value<std::size_t>(), std::size_t(7));
 }
 
 void TrendViewTest::markersSharingPixelsStayInSight() {
