@@ -10,18 +10,12 @@
 #include <QTimer>
 #include <deque>
 #include <functional>
-#include <string_view>
 
 #include "core/main_state.h"
 #include "core/serial_link.h"
 #include "core/tcp_link.h"
 
 namespace zov::core {
-
-// A reply as the 8-bit text the protocol cuts work on.
-inline std::string_view textOf(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 class CommandExchange : public QObject {
     Q_OBJECT

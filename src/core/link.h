@@ -11,8 +11,14 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 namespace zov::core {
+
+// A command or reply as the 8-bit text the protocol cuts work on.
+inline std::string_view textOf(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
 
 class Link : public QObject {
     Q_OBJECT

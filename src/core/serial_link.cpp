@@ -82,9 +82,7 @@ SerialLink::SerialLink(QObject* parent) : Link(parent), port_(this), reopenWatch
 }
 
 QByteArray SerialLink::frame(const QByteArray& command) const {
-    const std::string framed =
-        protocol::serialFrame({command.constData(), static_cast<std::size_t>(command.size())});
-    return QByteArray(framed.data(), static_cast<qsizetype>(framed.size()));
+    return QByteArray::fromStdString(protocol::serialFrame(textOf(command)));
 }
 
 QString SerialLink::name() const {

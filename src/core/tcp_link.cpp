@@ -23,9 +23,7 @@ TcpLink::TcpLink(QObject* parent) : Link(parent), socket_(this) {
 }
 
 QByteArray TcpLink::frame(const QByteArray& command) const {
-    const std::string framed =
-        protocol::tcpFrame({command.constData(), static_cast<std::size_t>(command.size())});
-    return QByteArray(framed.data(), static_cast<qsizetype>(framed.size()));
+    return QByteArray::fromStdString(protocol::tcpFrame(textOf(command)));
 }
 
 bool TcpLink::isOpen() const {
